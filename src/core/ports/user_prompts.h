@@ -1,0 +1,23 @@
+// Port through which the core asks and tells the operator: modal message boxes. The window
+// layer implements it with message boxes; tests record the boxes and answer from a script.
+#pragma once
+
+#include <QString>
+
+namespace fenwick {
+
+class UserPrompts {
+public:
+    enum class Icon { Information, Warning, Error, Question };
+    enum class Buttons { Ok, OkCancel, YesNo };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    virtual ~UserPrompts() = default;
+
+    // Shows a modal box and returns the button the operator pressed. While it is open, events
+    // (sockets, timers) go on being handled.
+    virtual Answer MessageBox(const QString& text, const QString& caption, Icon icon,
+                              Buttons buttons = Buttons::Ok) = 0;
+};
+
+} // namespace fenwick

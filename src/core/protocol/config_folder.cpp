@@ -1,0 +1,11 @@
+#include "config_folder.h"
+
+#include <QCoreApplication>
+
+namespace fenwick {
+
+QString GetConfigFolder() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/cfg");
+}
+
+} // namespace fenwick

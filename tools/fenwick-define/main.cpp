@@ -1,0 +1,57 @@
+// fenwick-define: writes a definition file for an agent key and a base port.
+#include "codec/definition_file.h"
+#include "define_arguments.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: fenwick-define [--force] KEY PORT FILE\n"
+    "  KEY   the agent key, 8 hexadecimal digits (for example 1A2B3C4D)\n"
+    "  PORT  the base port, decimal or hexadecimal after 0x (for example 8080 or 0x1F90)\n"
+    "  FILE  the file to write, usually cfg/define.ecf beside the fenwick program\n"
+    "  --force  overwrite FILE if it exists\n";
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    std::string error;
+    const auto parsed = fenwick::ParseDefineArguments(arguments, error);
+    if (!parsed) {
+        std::fprintf(stderr, "fenwick-define: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+
+    const std::vector<std::uint8_t> bytes =
+        fenwick::EncodeDefinitionFile(parsed->agentKey, parsed->basePort);
+    // "x" creates the file only if it does not exist yet, so nothing is overwritten by mistake.
+    std::unique_ptr<std::FILE, FileCloser> file(
+        std::fopen(parsed->path.c_str(), parsed->force ? "wb" : "wbx"));
+    if (!file) {
+        const int openError = errno;
+        std::fprintf(stderr, "fenwick-define: cannot create %s: %s%s\n", parsed->path.c_str(),
+                     std::strerror(openError),
+                     openError == EEXIST ? " (use --force to overwrite)" : "");
+        return 1;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written || !closed) {
+        const int writeError = errno;
+        std::remove(parsed->path.c_str());
+        std::fprintf(stderr, "fenwick-define: cannot write %s: %s\n", parsed->path.c_str(),
+                     std::strerror(writeError));
+        return 1;
+    }
+    return 0;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/ports/user_prompts.h"
+#include "doubles/qt_printers.h"
 
 #include <deque>
 #include <vector>

@@ -1,0 +1,57 @@
+#include "manager_core.h"
+
+#include "core/lists/monitor_columns.h"
+#include "core/protocol/definition_loader.h"
+#include "core/protocol/discovery_service.h"
+#include "core/protocol/protocol_sockets.h"
+#include "core/protocol/reply_dispatcher.h"
+
+namespace fenwick {
+
+ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder, QObject* parent)
+    : QObject(parent), state_(state), ports_(ports), configFolder_(std::move(configFolder)),
+      discoveryList_(new ListViewModel(DiscoveryService::DiscoveryColumns(), this)),
+      monitorList_(new ListViewModel(MonitorColumns(), this)),
+      discoverySelection_(new ListSelection(discoveryList_, this)),
+      monitorSelection_(new ListSelection(monitorList_, this)),
+      sockets_(std::make_unique<ProtocolSockets>(ports.sockets, ports.prompts)),
+      discovery_(std::make_unique<DiscoveryService>(
+          state, ports.prompts,
+          DiscoveryService::Lists{*discoveryList_, *discoverySelection_, *monitorList_,
+                                  *monitorSelection_})),
+      dispatcher_(std::make_unique<ReplyDispatcher>(state, ports.prompts, *discovery_)) {
+    new SelectionRule(*discoveryList_, *discoverySelection_, *monitorList_, *monitorSelection_,
+                      this);
+}
+
+ManagerCore::~ManagerCore() = default;
+
+void ManagerCore::Initialise() {
+    if (LoadDefinitionFile(DefinitionFilePath(configFolder_), ports_.prompts, state_.Protocol) !=
+        0) {
+        ports_.prompts.MessageBox(QStringLiteral("It will cause the application fail\n "),
+                                  QStringLiteral("Error"), UserPrompts::Icon::Error);
+    }
+    state_.Reply.AgentKey = state_.Protocol.AgentKey;
+
+    state_.DiscoveryTable.fill(ZeroRecord());
+    state_.MonitorTable.fill(ZeroRecord());
+
+    sockets_->Open(state_.Protocol.BasePort, state_.Protocol.UnicastPort,
+                   [this](DatagramSocket& socket) { dispatcher_->DrainSocket(socket); });
+
+    state_.Pending.WritePendingSetMac({});
+    state_.Pending.WritePendingSetIp(0);
+    SetFieldText(state_.Reply.UpgradeTargetMac, {});
+    state_.Reply.TriggerAcknowledged = 0;
+}
+
+void ManagerCore::Shutdown() {
+    sockets_->Close();
+}
+
+void ManagerCore::Discovery() {
+    discovery_->SendRequest(sockets_->BroadcastSocket());
+}
+
+} // namespace fenwick

@@ -1,0 +1,61 @@
+// The behaviour behind the main window: start-up, the two lists, the sockets with the reply
+// dispatcher, and the commands. The window forwards user actions here and shows the models.
+#pragma once
+
+#include "core/app/program_state.h"
+#include "core/lists/list_selection.h"
+#include "core/lists/list_view_model.h"
+#include "core/ports/datagram_socket.h"
+#include "core/ports/user_prompts.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+namespace fenwick {
+
+class DiscoveryService;
+class ProtocolSockets;
+class ReplyDispatcher;
+
+class ManagerCore final : public QObject {
+    Q_OBJECT
+
+public:
+    struct Ports {
+        UserPrompts& prompts;
+        DatagramSocketFactory& sockets;
+    };
+
+    ManagerCore(ProgramState& state, Ports ports, QString configFolder, QObject* parent = nullptr);
+    ~ManagerCore() override;
+
+    // The main window's initialisation, in start-up order: definition file, tables cleared,
+    // sockets opened, pending values cleared.
+    void Initialise();
+    // Closes both protocol sockets; called by every way of ending the program.
+    void Shutdown();
+
+    // "Discovery" button.
+    void Discovery();
+
+    ListViewModel& DiscoveryList() { return *discoveryList_; }
+    ListViewModel& MonitorList() { return *monitorList_; }
+    ListSelection& DiscoverySelection() { return *discoverySelection_; }
+    ListSelection& MonitorSelection() { return *monitorSelection_; }
+    ProgramState& State() { return state_; }
+
+private:
+    ProgramState& state_;
+    Ports ports_;
+    QString configFolder_;
+    ListViewModel* discoveryList_;
+    ListViewModel* monitorList_;
+    ListSelection* discoverySelection_;
+    ListSelection* monitorSelection_;
+    std::unique_ptr<ProtocolSockets> sockets_;
+    std::unique_ptr<DiscoveryService> discovery_;
+    std::unique_ptr<ReplyDispatcher> dispatcher_;
+};
+
+} // namespace fenwick

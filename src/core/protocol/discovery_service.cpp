@@ -1,0 +1,197 @@
+#include "discovery_service.h"
+
+#include "codec/device_tables.h"
+#include "codec/info_field.h"
+#include "codec/packet_header.h"
+#include "codec/text_forms.h"
+#include "core/app/latin1.h"
+
+#include <array>
+
+namespace fenwick {
+namespace {
+
+constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+
+enum DiscoveryColumn {
+    kColumnMac,
+    kColumnIp,
+    kColumnVersion,
+    kColumnProduct,
+    kColumnSystemName,
+    kColumnLocation,
+    kColumnTrapIp,
+    kColumnMask,
+    kColumnGateway,
+};
+
+// Marks a record as just heard from, as every store does before copying it into a table.
+void MarkAnswered(DeviceRecord& record, std::uint32_t agentKey) {
+    record.AgentKey = agentKey;
+    record.StatusImage = -1;
+    record.MissCount = 0;
+    record.Answered = 1;
+}
+
+} // namespace
+
+DiscoveryService::DiscoveryService(ProgramState& state, UserPrompts& prompts, Lists lists)
+    : state_(state), prompts_(prompts), lists_(lists) {}
+
+std::vector<ListViewModel::Column> DiscoveryService::DiscoveryColumns() {
+    const Qt::Alignment left = Qt::AlignLeft;
+    return {
+        {QStringLiteral("MAC Address"), Qt::AlignHCenter, 100},
+        {QStringLiteral("IP Address"), left, 100},
+        {QStringLiteral("Protocol Version"), left, 100},
+        {QStringLiteral("Product Name"), left, 100},
+        {QStringLiteral("System Name"), left, 100},
+        {QStringLiteral("Location"), left, 100},
+        {QStringLiteral("Trap IP"), left, 100},
+        {QStringLiteral("Subnet Mask"), left, 100},
+        {QStringLiteral("Gateway"), left, 100},
+    };
+}
+
+void DiscoveryService::SendRequest(DatagramSocket* broadcastSocket) {
+    if (broadcastSocket == nullptr || broadcastSocket->SetBroadcast(true) != 0) {
+        prompts_.MessageBox(QStringLiteral("Set socketopt error"), QStringLiteral("Error"),
+                            UserPrompts::Icon::Error);
+        return;
+    }
+    std::array<std::uint8_t, kHeaderLength> request{};
+    BuildRequestHeader(kCommandDiscovery, state_.Protocol.AgentKey, request);
+    if (MarkAllRequestsSent) {
+        MarkAllRequestsSent();
+    }
+    lists_.discovery.DeleteAllRows();
+    state_.DiscoveryTable.fill(ZeroRecord());
+    if (broadcastSocket->SendTo(request, kLimitedBroadcast, state_.Protocol.AgentPort) != 0) {
+        prompts_.MessageBox(QStringLiteral("Discovery sento fail"), QStringLiteral("Error"),
+                            UserPrompts::Icon::Error);
+    }
+}
+
+int DiscoveryService::StoreReply(DeviceRecord& record, std::span<const std::uint8_t> body) {
+    const int notedMonitorRow = lists_.monitorSelection.FirstSelectedRow();
+    const int notedDiscoveryRow = lists_.discoverySelection.FirstSelectedRow();
+
+    ParseReplyBody(body, record);
+
+    const int monitorRows = lists_.monitor.RowCount();
+    bool found = false;
+    int index = FindMonitorByIp(state_.MonitorTable, monitorRows, FieldText(record.IpText), found);
+    if (found) {
+        MarkAnswered(record, state_.Protocol.AgentKey);
+        FileInMonitorTable(record, index);
+    } else if (index = FindMonitorByMac(state_.MonitorTable, monitorRows, FieldText(record.MacText),
+                                        found);
+               found) {
+        // Found by its MAC text only (its address has changed): a not-alive mark stays.
+        const bool wasNotAlive =
+            state_.MonitorTable[static_cast<std::size_t>(index)].StatusImage == 1;
+        MarkAnswered(record, state_.Protocol.AgentKey);
+        record.StatusImage = wasNotAlive ? 1 : -1;
+        FileInMonitorTable(record, index);
+    } else {
+        index = FindDiscoveryByMac(state_.DiscoveryTable, lists_.discovery.RowCount(),
+                                   FieldText(record.MacText), found);
+        if (index >= static_cast<int>(kDeviceTableSlots)) {
+            ShowFull();
+            return -1;
+        }
+        MarkAnswered(record, state_.Protocol.AgentKey);
+        FileInDiscoveryTable(record, index, found);
+    }
+
+    ConfirmSet(record);
+    lists_.monitorSelection.SelectRow(notedMonitorRow);
+    lists_.discoverySelection.SelectRow(notedDiscoveryRow);
+    return 0;
+}
+
+void DiscoveryService::StoreMismatch(DeviceRecord& record, int reason) {
+    if (reason == kReasonLoaderMode) {
+        record.AgentState = kAgentStateLoader;
+    }
+    bool found = false;
+    int index = FindMonitorByIp(state_.MonitorTable, lists_.monitor.RowCount(),
+                                FieldText(record.IpText), found);
+    if (found) {
+        MarkAnswered(record, state_.Protocol.AgentKey);
+        FileInMonitorTable(record, index);
+        return;
+    }
+    index = FindDiscoveryByMac(state_.DiscoveryTable, lists_.discovery.RowCount(),
+                               FieldText(record.MacText), found);
+    if (index >= static_cast<int>(kDeviceTableSlots)) {
+        ShowFull();
+        return;
+    }
+    MarkAnswered(record, state_.Protocol.AgentKey);
+    FileInDiscoveryTable(record, index, found);
+}
+
+void DiscoveryService::FileInMonitorTable(DeviceRecord& record, int index) {
+    record.ListState = kListStateHasRow;
+    state_.MonitorTable[static_cast<std::size_t>(index)] = record;
+    if (ShowMonitorRow) {
+        ShowMonitorRow(index);
+    }
+}
+
+void DiscoveryService::FileInDiscoveryTable(DeviceRecord& record, int index, bool found) {
+    record.ListState = found ? kListStateHasRow : kListStateNoRow;
+    state_.DiscoveryTable[static_cast<std::size_t>(index)] = record;
+    ShowDiscoveryRow(index);
+}
+
+void DiscoveryService::ConfirmSet(const DeviceRecord& record) {
+    if (record.LastCommand != kCommandSetBroadcastReply &&
+        record.LastCommand != kCommandSetUnicastReply) {
+        return;
+    }
+    const bool macMatches = state_.Pending.ReadPendingSetMac() == FieldText(record.MacText);
+    // 0 means no set is pending, never the address of a device.
+    const bool ipMatches = state_.Pending.ReadPendingSetIp() != 0 &&
+                           state_.Pending.ReadPendingSetIp() == record.IpAddress;
+    if (!macMatches && !ipMatches) {
+        return;
+    }
+    state_.Pending.WritePendingSetMac({});
+    state_.Pending.WritePendingSetIp(0);
+    prompts_.MessageBox(QStringLiteral("Set Successful"), QStringLiteral("Information"),
+                        UserPrompts::Icon::Information);
+}
+
+void DiscoveryService::ShowFull() {
+    prompts_.MessageBox(QStringLiteral("Add fail, out of 256 devices"), QStringLiteral("Error"),
+                        UserPrompts::Icon::Error);
+}
+
+void DiscoveryService::ShowDiscoveryRow(int slot) {
+    const DeviceRecord& record = state_.DiscoveryTable[static_cast<std::size_t>(slot)];
+    ListViewModel& list = lists_.discovery;
+    const QString mac = Latin1(FieldText(record.MacText));
+    int row = -1;
+    if (record.ListState == kListStateHasRow) {
+        row = list.FindRow(kColumnMac, mac);
+        list.SetText(row, kColumnMac, mac);
+    } else if (record.ListState == kListStateNoRow) {
+        row = list.InsertRow(slot, slot, mac);
+    } else {
+        return;
+    }
+    list.SetText(row, kColumnIp, Latin1(FieldText(record.IpText)));
+    list.SetText(
+        row, kColumnVersion,
+        Latin1(VersionText(record.ProtocolVersion, record.Direction, record.InterfaceVersion)));
+    list.SetText(row, kColumnProduct, Latin1(FieldText(record.ProductName)));
+    list.SetText(row, kColumnSystemName, Latin1(FieldText(record.SystemName)));
+    list.SetText(row, kColumnLocation, Latin1(FieldText(record.Location)));
+    list.SetText(row, kColumnTrapIp, Latin1(FieldText(record.TrapIpText)));
+    list.SetText(row, kColumnMask, Latin1(FieldText(record.SubnetMaskText)));
+    list.SetText(row, kColumnGateway, Latin1(FieldText(record.GatewayText)));
+}
+
+} // namespace fenwick

@@ -1,0 +1,63 @@
+// Discovery: the broadcast request, the DiscoveryTable with the Discovery List, and the two
+// stores that file an accepted reply as a device in one of the two tables.
+#pragma once
+
+#include "core/app/program_state.h"
+#include "core/lists/list_selection.h"
+#include "core/lists/list_view_model.h"
+#include "core/ports/datagram_socket.h"
+#include "core/ports/user_prompts.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace fenwick {
+
+class DiscoveryService {
+public:
+    struct Lists {
+        ListViewModel& discovery;
+        ListSelection& discoverySelection;
+        ListViewModel& monitor;
+        ListSelection& monitorSelection;
+    };
+
+    DiscoveryService(ProgramState& state, UserPrompts& prompts, Lists lists);
+
+    // The Discovery List's columns: MAC, IP, version, names, trap IP, mask, gateway.
+    static std::vector<ListViewModel::Column> DiscoveryColumns();
+
+    // "Discovery": permits broadcast, counts the request for every monitored device, empties
+    // the list and table, and broadcasts request 1. `socket` may be null (not created).
+    void SendRequest(DatagramSocket* broadcastSocket);
+
+    // General reply store: files an accepted reply in the MonitorTable (by IP text, then MAC
+    // text) or the DiscoveryTable, and recognises the answer to a set request. 0, or -1 when
+    // the DiscoveryTable is full.
+    int StoreReply(DeviceRecord& record, std::span<const std::uint8_t> body);
+
+    // Store for agents of another protocol version (reason 101) or in loader mode (100): a row
+    // with what the header tells, no names.
+    void StoreMismatch(DeviceRecord& record, int reason);
+
+    // Shows DiscoveryTable slot `slot` in the Discovery List: inserts its row (ListState 0) or
+    // refreshes it (ListState 1).
+    void ShowDiscoveryRow(int slot);
+
+    // Hooks for the monitor list and the liveness accounting, which build on discovery.
+    std::function<void(int index)> ShowMonitorRow;
+    std::function<void()> MarkAllRequestsSent;
+
+private:
+    void FileInMonitorTable(DeviceRecord& record, int index);
+    void FileInDiscoveryTable(DeviceRecord& record, int index, bool found);
+    void ConfirmSet(const DeviceRecord& record);
+    void ShowFull();
+
+    ProgramState& state_;
+    UserPrompts& prompts_;
+    Lists lists_;
+};
+
+} // namespace fenwick

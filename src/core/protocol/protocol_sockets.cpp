@@ -1,0 +1,41 @@
+#include "protocol_sockets.h"
+
+namespace fenwick {
+
+ProtocolSockets::ProtocolSockets(DatagramSocketFactory& factory, UserPrompts& prompts)
+    : factory_(factory), prompts_(prompts) {}
+
+void ProtocolSockets::Open(std::uint16_t basePort, std::uint16_t unicastPort,
+                           const ReadyHandler& ready) {
+    broadcast_ = OpenOne(basePort, ready);
+    unicast_ = OpenOne(unicastPort, ready);
+}
+
+std::unique_ptr<DatagramSocket> ProtocolSockets::OpenOne(std::uint16_t port,
+                                                         const ReadyHandler& ready) {
+    std::unique_ptr<DatagramSocket> socket = factory_.Create();
+    if (!socket) {
+        prompts_.MessageBox(QStringLiteral("Creat Socket error"), QStringLiteral("Error"),
+                            UserPrompts::Icon::Error);
+        return nullptr;
+    }
+    if (socket->Bind(port) != 0) {
+        prompts_.MessageBox(QStringLiteral("Bind socket error"), QStringLiteral("Error"),
+                            UserPrompts::Icon::Error);
+        return socket;
+    }
+    DatagramSocket* watched = socket.get();
+    socket->SetReadyCallback([ready, watched] { ready(*watched); });
+    return socket;
+}
+
+void ProtocolSockets::Close() {
+    for (std::unique_ptr<DatagramSocket>* socket : {&broadcast_, &unicast_}) {
+        if (*socket) {
+            (*socket)->Close();
+            closed_.push_back(std::move(*socket));
+        }
+    }
+}
+
+} // namespace fenwick

@@ -1,0 +1,57 @@
+#include "reply_dispatcher.h"
+
+#include "codec/packet_header.h"
+#include "core/app/latin1.h"
+#include "core/protocol/discovery_service.h"
+
+#include <array>
+
+namespace fenwick {
+
+ReplyDispatcher::ReplyDispatcher(ProgramState& state, UserPrompts& prompts,
+                                 DiscoveryService& discovery)
+    : state_(state), prompts_(prompts), discovery_(discovery) {}
+
+void ReplyDispatcher::DrainSocket(DatagramSocket& socket) {
+    for (int i = 0; i < kMaxDatagramsPerEvent; ++i) {
+        std::array<std::uint8_t, kMaxDatagramLength> buffer{};
+        std::uint32_t source = 0;
+        const int length = socket.Receive(buffer, source);
+        if (length < 0) {
+            return;
+        }
+        Dispatch(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(length)),
+                 source);
+    }
+}
+
+void ReplyDispatcher::Dispatch(std::span<const std::uint8_t> datagram,
+                               std::uint32_t sourceAddress) {
+    DeviceRecord record = ZeroRecord();
+    const ReplyVerdict verdict = CheckReplyHeader(datagram, sourceAddress, state_.Reply, record);
+    switch (verdict.route) {
+    case ReplyRoute::Drop:
+    case ReplyRoute::TriggerAcknowledged:
+        return;
+    case ReplyRoute::VersionMismatch:
+        discovery_.StoreMismatch(record, kReasonVersionMismatch);
+        return;
+    case ReplyRoute::LoaderMode:
+        discovery_.StoreMismatch(record, kReasonLoaderMode);
+        return;
+    case ReplyRoute::ShowError:
+        prompts_.MessageBox(Latin1(ReplyErrorMessage(verdict.errorCode)), QStringLiteral("Error"),
+                            UserPrompts::Icon::Error);
+        return;
+    case ReplyRoute::Trap:
+        if (trapHandler_) {
+            trapHandler_(record, verdict.body);
+        }
+        return;
+    case ReplyRoute::StoreReply:
+        discovery_.StoreReply(record, verdict.body);
+        return;
+    }
+}
+
+} // namespace fenwick

@@ -1,0 +1,43 @@
+// Reads the datagrams waiting on a protocol socket, one at a time, judges each header and hands
+// it to the part of the program that deals with it.
+#pragma once
+
+#include "core/app/program_state.h"
+#include "core/ports/datagram_socket.h"
+#include "core/ports/user_prompts.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace fenwick {
+
+class DiscoveryService;
+
+class ReplyDispatcher {
+public:
+    using TrapHandler =
+        std::function<void(const DeviceRecord&, std::span<const std::uint8_t> body)>;
+
+    ReplyDispatcher(ProgramState& state, UserPrompts& prompts, DiscoveryService& discovery);
+
+    // Reads and dispatches what is waiting, up to a bound so that a flood cannot hold the event
+    // loop; the socket reports readiness again for the rest.
+    void DrainSocket(DatagramSocket& socket);
+
+    // Dispatches one received datagram from `sourceAddress`.
+    void Dispatch(std::span<const std::uint8_t> datagram, std::uint32_t sourceAddress);
+
+    // Traps go here once trap reception exists; until then they end at the dispatcher.
+    void SetTrapHandler(TrapHandler handler) { trapHandler_ = std::move(handler); }
+
+    static constexpr int kMaxDatagramsPerEvent = 256;
+
+private:
+    ProgramState& state_;
+    UserPrompts& prompts_;
+    DiscoveryService& discovery_;
+    TrapHandler trapHandler_;
+};
+
+} // namespace fenwick

@@ -1,0 +1,132 @@
+// A ManagerCore on the in-memory network with a cfg folder of its own, and builders for agent
+// datagrams.
+#pragma once
+
+#include "codec/byte_order.h"
+#include "codec/definition_file.h"
+#include "codec/packet_header.h"
+#include "core/app/manager_core.h"
+#include "doubles/memory_network.h"
+#include "doubles/recording_prompts.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace fenwick::testing {
+
+inline constexpr std::uint32_t kTestKey = 0x1A2B3C4D;
+inline constexpr std::uint16_t kTestBasePort = 0x1F90;
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Describes one agent's datagram.
+struct Agent {
+    std::array<std::uint8_t, 6> mac{0x00, 0x0A, 0x5B, 0x00, 0x00, 0x01};
+    std::uint32_t ip = 0x0A4D0101; // 10.77.1.1
+    std::uint16_t code = kCommandDeviceInfo;
+    std::uint16_t version = 2;
+    std::uint16_t status = 0;
+    std::uint16_t sequence = 0;
+    std::uint32_t key = kTestKey;
+    std::string product = "ES-8";
+    std::string systemName = "core";
+    std::string location = "rack 2";
+    std::uint32_t bodyIp = 0; // InfoField 4; 0: none
+    std::uint32_t mask = 0xFFFF0000;
+    std::uint32_t gateway = 0x0A4D0001;
+    std::uint32_t trapIp = 0x0A4D0001;
+
+    Bytes Datagram() const {
+        PacketHeader header;
+        header.ProtocolVersion = version;
+        header.Direction = kDirectionReply;
+        header.Mac = mac;
+        header.InterfaceVersion = 1;
+        header.CommandCode = code;
+        header.Status = status;
+        header.AgentKey = key;
+        header.Sequence = sequence;
+        Bytes bytes(kHeaderLength);
+        EncodeHeader(header, std::span<std::uint8_t, kHeaderLength>(bytes.data(), kHeaderLength));
+        AppendText(bytes, 1, product);
+        AppendText(bytes, 2, systemName);
+        AppendText(bytes, 3, location);
+        if (bodyIp != 0) {
+            AppendAddress(bytes, 4, bodyIp);
+        }
+        AppendAddress(bytes, 5, mask);
+        AppendAddress(bytes, 6, gateway);
+        AppendAddress(bytes, 7, trapIp);
+        return bytes;
+    }
+
+    static void AppendText(Bytes& bytes, std::uint16_t type, const std::string& text) {
+        const std::size_t at = bytes.size();
+        bytes.resize(at + 4 + text.size());
+        StoreBe16(&bytes[at], type);
+        StoreBe16(&bytes[at + 2], static_cast<std::uint16_t>(4 + text.size()));
+        std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at + 4));
+    }
+
+    static void AppendAddress(Bytes& bytes, std::uint16_t type, std::uint32_t address) {
+        const std::size_t at = bytes.size();
+        bytes.resize(at + 8);
+        StoreBe16(&bytes[at], type);
+        StoreBe16(&bytes[at + 2], 8);
+        StoreBe32(&bytes[at + 4], address);
+    }
+
+    // The n-th of a series of agents, with distinct MAC and IP addresses.
+    static Agent Numbered(int n) {
+        Agent agent;
+        agent.mac[4] = static_cast<std::uint8_t>(n >> 8);
+        agent.mac[5] = static_cast<std::uint8_t>(n);
+        agent.ip = 0x0A4D0000u + static_cast<std::uint32_t>(n);
+        return agent;
+    }
+};
+
+class ManagerFixture : public ::testing::Test {
+protected:
+    void SetUp() override { WriteDefinition(EncodeDefinitionFile(kTestKey, kTestBasePort)); }
+
+    void WriteDefinition(const std::vector<std::uint8_t>& bytes) {
+        ASSERT_TRUE(QDir().mkpath(Folder()));
+        QFile file(Folder() + QStringLiteral("/define.ecf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+
+    QString Folder() const { return root.path() + QStringLiteral("/cfg"); }
+
+    ManagerCore& Start() {
+        core =
+            std::make_unique<ManagerCore>(*state, ManagerCore::Ports{prompts, network}, Folder());
+        core->Initialise();
+        return *core;
+    }
+
+    // Delivers an agent's datagram to BroadcastSocket from the agent's address.
+    void Receive(const Agent& agent, std::uint16_t port = kTestBasePort) {
+        ASSERT_TRUE(network.Deliver(port, agent.Datagram(), agent.ip));
+    }
+
+    QStringList BoxTexts() const {
+        QStringList texts;
+        for (const RecordingPrompts::Box& box : prompts.boxes) {
+            texts << box.text;
+        }
+        return texts;
+    }
+
+    QTemporaryDir root;
+    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
+    RecordingPrompts prompts;
+    MemoryNetwork network;
+    std::unique_ptr<ManagerCore> core;
+};
+
+} // namespace fenwick::testing

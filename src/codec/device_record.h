@@ -103,7 +103,7 @@ template <std::size_t N> std::string_view FieldText(const char (&field)[N]) {
 // rest of the field so that records compare and save byte for byte.
 template <std::size_t N> void SetFieldText(char (&field)[N], std::string_view text) {
     const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
-    std::memcpy(field, text.data(), length);
+    std::copy_n(text.data(), length, field);
     std::memset(field + length, 0, N - length);
 }
 

@@ -20,8 +20,7 @@ sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
 
 // Asks for a receive buffer that holds a whole discovery burst. The kernel caps an ordinary
 // request at net.core.rmem_max (and doubles it); a privileged process may go beyond.
-void SizeReceiveBuffer(int descriptor) {
-    const int wanted = PosixDatagramSocketFactory::kWantedReceiveBuffer;
+void SizeReceiveBuffer(int descriptor, int wanted) {
     setsockopt(descriptor, SOL_SOCKET, SO_RCVBUF, &wanted, sizeof wanted);
     int granted = 0;
     socklen_t length = sizeof granted;
@@ -33,8 +32,8 @@ void SizeReceiveBuffer(int descriptor) {
     if (granted < wanted) {
         std::fprintf(stderr,
                      "fenwick: the kernel granted a receive buffer of %d bytes, less than the %d "
-                     "a burst of %d answers needs; raise net.core.rmem_max\n",
-                     granted, wanted, PosixDatagramSocketFactory::kBurstDatagrams);
+                     "a burst of answers needs; raise net.core.rmem_max\n",
+                     granted, wanted);
     }
 }
 
@@ -126,7 +125,9 @@ std::unique_ptr<DatagramSocket> PosixDatagramSocketFactory::Create() {
     if (descriptor < 0) {
         return nullptr;
     }
-    SizeReceiveBuffer(descriptor);
+    if (receiveBuffer_ > 0) {
+        SizeReceiveBuffer(descriptor, receiveBuffer_);
+    }
     return std::make_unique<PosixDatagramSocket>(descriptor);
 }
 

@@ -1,4 +1,5 @@
-// UserPrompts double: records every box and answers from a script (Ok when the script is empty).
+// UserPrompts double: records every box and dialog and answers from a script (Ok, and cancel
+// for file dialogs, when the script is empty).
 #pragma once
 
 #include "core/ports/user_prompts.h"
@@ -29,8 +30,36 @@ public:
         return answer;
     }
 
+    QString SaveFileName(const QString& filter, const QString& proposedName) override {
+        fileDialogs.push_back({QStringLiteral("save"), filter, proposedName});
+        return NextFileName();
+    }
+
+    QString OpenFileName(const QString& filter, const QString& proposedName) override {
+        fileDialogs.push_back({QStringLiteral("open"), filter, proposedName});
+        return NextFileName();
+    }
+
+    struct FileDialog {
+        QString kind;
+        QString filter;
+        QString proposedName;
+    };
+
     std::vector<Box> boxes;
     std::deque<Answer> answers;
+    std::vector<FileDialog> fileDialogs;
+    std::deque<QString> fileNames; // the operator's choices; empty text or none: cancel
+
+private:
+    QString NextFileName() {
+        if (fileNames.empty()) {
+            return {};
+        }
+        const QString name = fileNames.front();
+        fileNames.pop_front();
+        return name;
+    }
 };
 
 } // namespace fenwick::testing

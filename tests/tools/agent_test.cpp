@@ -1,0 +1,303 @@
+#include "agent.h"
+#include "codec/info_field.h"
+#include "codec/pending_set.h"
+#include "switch_fixtures.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace fenwick::sim {
+namespace {
+
+using namespace testing;
+
+struct AnswerCase {
+    const char* name;
+    std::function<void(SwitchSettings&)> setUp;
+    std::uint16_t requestCode;
+    Reception reception;
+    std::uint16_t replyCode;
+    std::uint16_t status;
+    bool withInformation;
+};
+
+// Discovery and polls: the answer, byte for byte, for the switch's states.
+TEST(AgentAnswers, DiscoveryAndPollBytes) {
+    const AnswerCase cases[] = {
+        {"discovery", {}, kCommandDiscovery, Reception::Broadcast, 2, 0, true},
+        {"poll", {}, kCommandPoll, Reception::Unicast, 2, 0, true},
+        {"loader discovery", [](SwitchSettings& s) { s.loader = true; }, kCommandDiscovery,
+         Reception::Broadcast, 12, 0, false},
+        {"loader poll", [](SwitchSettings& s) { s.loader = true; }, kCommandPoll,
+         Reception::Unicast, 12, 0, false},
+        {"foreign version", [](SwitchSettings& s) { s.protocolVersion = 3; }, kCommandDiscovery,
+         Reception::Broadcast, 2, 0, true},
+        {"interface version 0", [](SwitchSettings& s) { s.interfaceVersion = 0; },
+         kCommandDiscovery, Reception::Broadcast, 2, 0, true},
+        {"error code 9", [](SwitchSettings& s) { s.errorCode = 9; }, kCommandPoll,
+         Reception::Unicast, 2, 9, true},
+        {"empty texts",
+         [](SwitchSettings& s) {
+             s.product.clear();
+             s.systemName.clear();
+             s.location.clear();
+         },
+         kCommandDiscovery, Reception::Broadcast, 2, 0, true},
+    };
+    for (const AnswerCase& c : cases) {
+        SwitchSettings sw = LabSwitch();
+        if (c.setUp) {
+            c.setUp(sw);
+        }
+        Agent agent(sw, kKey);
+        const AgentAnswer answer = agent.Handle(Request(c.requestCode), c.reception);
+        const Bytes expected = Datagram(ReplyHeader(sw, c.replyCode, 0, c.status),
+                                        c.withInformation ? InformationBody(sw) : Bytes{});
+        EXPECT_EQ(answer.reply, expected) << c.name;
+        EXPECT_EQ(answer.event, AgentEvent::None) << c.name;
+        EXPECT_EQ(agent.Settings(), sw) << c.name;
+    }
+}
+
+TEST(AgentAnswers, NothingForRequestsThatAreNotForThisSwitch) {
+    struct Case {
+        const char* name;
+        std::function<void(SwitchSettings&)> setUp;
+        Bytes request;
+        Reception reception;
+    };
+    Bytes setBody;
+    AppendText(setBody, 9, "admin");
+    AppendText(setBody, 2, "renamed");
+    const Bytes discovery = Request(kCommandDiscovery);
+    const Case cases[] = {
+        {"wrong agent key",
+         {},
+         Request(kCommandDiscovery, {}, {}, 0, kKey ^ 1),
+         Reception::Broadcast},
+        {"direction 1", {}, Request(kCommandDiscovery, {}, {}, 0, kKey, 1), Reception::Broadcast},
+        {"silent", [](SwitchSettings& s) { s.silent = true; }, Request(kCommandPoll),
+         Reception::Unicast},
+        {"shorter than a header",
+         {},
+         Bytes(discovery.begin(), discovery.end() - 1),
+         Reception::Broadcast},
+        {"unknown code", {}, Request(6), Reception::Unicast},
+        {"a reply code", {}, Request(kCommandDeviceInfo), Reception::Unicast},
+        {"broadcast set for another MAC",
+         {},
+         Request(kCommandSetBroadcast, setBody, kOtherMac, 7),
+         Reception::Broadcast},
+        {"unicast set heard by broadcast",
+         {},
+         Request(kCommandSetUnicast, setBody, kMac, 7),
+         Reception::Broadcast},
+        {"trigger for another MAC",
+         {},
+         Request(kCommandUpgradeTrigger, setBody, kOtherMac, 7),
+         Reception::Unicast},
+    };
+    for (const Case& c : cases) {
+        SwitchSettings sw = LabSwitch();
+        if (c.setUp) {
+            c.setUp(sw);
+        }
+        Agent agent(sw, kKey);
+        const AgentAnswer answer = agent.Handle(c.request, c.reception);
+        EXPECT_TRUE(answer.reply.empty()) << c.name;
+        EXPECT_EQ(answer.event, AgentEvent::None) << c.name;
+        EXPECT_EQ(agent.Settings(), sw) << c.name;
+    }
+}
+
+// The manager's own set body builder makes the requests, so both ends agree on the layout.
+Bytes SetBody(const SwitchSettings& wanted, std::string_view password,
+              std::string_view newPassword = {}) {
+    DeviceRecord record = ZeroRecord();
+    SetFieldText(record.Password, password);
+    SetFieldText(record.NewPassword, newPassword);
+    SetFieldText(record.ProductName, wanted.product);
+    SetFieldText(record.SystemName, wanted.systemName);
+    SetFieldText(record.Location, wanted.location);
+    record.IpAddress = wanted.ip;
+    record.SubnetMask = wanted.subnetMask;
+    record.Gateway = wanted.gateway;
+    record.TrapIp = wanted.trapReceiver;
+    PendingSet pending;
+    Bytes body(kMaxSetBodyLength);
+    body.resize(static_cast<std::size_t>(BuildSetBody(record, body, pending)));
+    return body;
+}
+
+SwitchSettings Reconfigured(std::uint32_t ip) {
+    SwitchSettings wanted = LabSwitch();
+    wanted.product = "ES-8 Managed";
+    wanted.systemName = "edge-7";
+    wanted.location = "hall B";
+    wanted.ip = ip;
+    wanted.subnetMask = Ip("255.255.255.0");
+    wanted.gateway = Ip("10.77.1.254");
+    wanted.trapReceiver = Ip("10.77.1.100");
+    return wanted;
+}
+
+TEST(AgentSets, AppliesTheSetAndEchoesTheSequence) {
+    struct Case {
+        std::uint16_t code;
+        Reception reception;
+        std::uint16_t replyCode;
+        std::uint32_t newIp;
+        AgentEvent event;
+    };
+    const Case cases[] = {
+        {kCommandSetBroadcast, Reception::Broadcast, 4, Ip("10.77.1.5"), AgentEvent::None},
+        {kCommandSetBroadcast, Reception::Broadcast, 4, Ip("10.77.1.77"),
+         AgentEvent::AddressChanged},
+        {kCommandSetUnicast, Reception::Unicast, 8, Ip("10.77.1.5"), AgentEvent::None},
+        {kCommandSetUnicast, Reception::Unicast, 8, Ip("10.77.1.78"), AgentEvent::AddressChanged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "code " << c.code << " to " << c.newIp);
+        Agent agent(LabSwitch(), kKey);
+        const SwitchSettings wanted = Reconfigured(c.newIp);
+        const AgentAnswer answer =
+            agent.Handle(Request(c.code, SetBody(wanted, "admin"), kMac, 0xBEEF), c.reception);
+        EXPECT_EQ(answer.reply,
+                  Datagram(ReplyHeader(wanted, c.replyCode, 0xBEEF), InformationBody(wanted)));
+        EXPECT_EQ(answer.event, c.event);
+        EXPECT_EQ(agent.Settings(), wanted);
+    }
+}
+
+TEST(AgentSets, NewPasswordReplacesTheOldOne) {
+    Agent agent(LabSwitch(), kKey);
+    const SwitchSettings same = LabSwitch();
+    ASSERT_EQ(DecodeHeader(agent
+                               .Handle(Request(kCommandSetUnicast,
+                                               SetBody(same, "admin", "s3cret-2"), kMac, 1),
+                                       Reception::Unicast)
+                               .reply)
+                  .Status,
+              0);
+    EXPECT_EQ(agent.Settings().password, "s3cret-2");
+    // The old password no longer opens the switch; the new one does.
+    const auto status = [&](std::string_view password) {
+        return DecodeHeader(
+                   agent
+                       .Handle(Request(kCommandSetUnicast, SetBody(same, password), kMac, 2),
+                               Reception::Unicast)
+                       .reply)
+            .Status;
+    };
+    EXPECT_EQ(status("admin"), kErrorPassword);
+    EXPECT_EQ(status("s3cret-2"), 0);
+}
+
+TEST(AgentSets, RefusedSetsReportTheirErrorAndChangeNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(SwitchSettings&)> setUp;
+        Bytes body;
+        std::uint16_t status;
+    };
+    const SwitchSettings wanted = Reconfigured(Ip("10.77.1.90"));
+    Bytes withoutPassword;
+    AppendText(withoutPassword, 2, "renamed");
+    SwitchSettings hostPartAllOnes = wanted;
+    hostPartAllOnes.ip = Ip("10.77.1.255");
+    SwitchSettings gatewayElsewhere = wanted;
+    gatewayElsewhere.gateway = Ip("10.78.0.1");
+    SwitchSettings classD = wanted;
+    classD.ip = Ip("224.0.0.5");
+    // The manager's record cannot hold a new password this long, so it is appended by hand.
+    Bytes longNewPassword = SetBody(wanted, "admin");
+    AppendText(longNewPassword, 8, std::string(21, 'p'));
+    const Case cases[] = {
+        {"wrong password", {}, SetBody(wanted, "Admin"), kErrorPassword},
+        {"password prefix", {}, SetBody(wanted, "adm"), kErrorPassword},
+        {"no password element", {}, withoutPassword, kErrorPassword},
+        {"injected error", [](SwitchSettings& s) { s.errorCode = 4; }, SetBody(wanted, "admin"), 4},
+        {"boot loader", [](SwitchSettings& s) { s.loader = true; }, SetBody(wanted, "admin"), 3},
+        {"host part all ones", {}, SetBody(hostPartAllOnes, "admin"), kErrorParameters},
+        {"gateway in another subnet", {}, SetBody(gatewayElsewhere, "admin"), kErrorParameters},
+        {"multicast address", {}, SetBody(classD, "admin"), kErrorParameters},
+        {"new password of 21 characters", {}, longNewPassword, kErrorParameters},
+    };
+    for (const Case& c : cases) {
+        for (const auto& [code, replyCode, reception] :
+             {std::tuple{kCommandSetBroadcast, 4, Reception::Broadcast},
+              std::tuple{kCommandSetUnicast, 8, Reception::Unicast}}) {
+            SCOPED_TRACE(::testing::Message() << c.name << ", code " << code);
+            SwitchSettings sw = LabSwitch();
+            if (c.setUp) {
+                c.setUp(sw);
+            }
+            Agent agent(sw, kKey);
+            const AgentAnswer answer = agent.Handle(Request(code, c.body, kMac, 41), reception);
+            EXPECT_EQ(answer.reply,
+                      Datagram(ReplyHeader(sw, static_cast<std::uint16_t>(replyCode), 41, c.status),
+                               InformationBody(sw)));
+            EXPECT_EQ(answer.event, AgentEvent::None);
+            EXPECT_EQ(agent.Settings(), sw);
+        }
+    }
+}
+
+TEST(AgentTrigger, AcknowledgesWithTheSequenceWhenThePasswordIsRight) {
+    struct Case {
+        const char* name;
+        std::function<void(SwitchSettings&)> setUp;
+        std::string password;
+        std::uint16_t status;
+        AgentEvent event;
+    };
+    const Case cases[] = {
+        {"right password", {}, "admin", 0, AgentEvent::UpgradeTriggered},
+        {"boot loader", [](SwitchSettings& s) { s.loader = true; }, "admin", 0,
+         AgentEvent::UpgradeTriggered},
+        {"wrong password", {}, "admin2", kErrorPassword, AgentEvent::None},
+        {"injected error", [](SwitchSettings& s) { s.errorCode = 3; }, "admin", 3,
+         AgentEvent::None},
+    };
+    for (const Case& c : cases) {
+        for (const Reception reception : {Reception::Broadcast, Reception::Unicast}) {
+            SCOPED_TRACE(c.name);
+            SwitchSettings sw = LabSwitch();
+            if (c.setUp) {
+                c.setUp(sw);
+            }
+            Agent agent(sw, kKey);
+            Bytes body;
+            AppendText(body, 9, c.password);
+            const AgentAnswer answer =
+                agent.Handle(Request(kCommandUpgradeTrigger, body, kMac, 0x0102), reception);
+            EXPECT_EQ(answer.reply,
+                      Datagram(ReplyHeader(sw, 11, 0x0102, c.status), InformationBody(sw)));
+            EXPECT_EQ(answer.event, c.event);
+        }
+    }
+}
+
+TEST(AgentTrap, CarriesTheAddressAndTheTextWithItsTerminator) {
+    SwitchSettings sw = LabSwitch();
+    sw.protocolVersion = 3;
+    const Agent agent(sw, kKey);
+    Bytes body = {10, 77, 1, 5};
+    const std::string text = "Port 3 link down";
+    body.insert(body.end(), text.begin(), text.end());
+    body.push_back(0);
+    EXPECT_EQ(agent.BuildTrap(text), Datagram(ReplyHeader(sw, 9), body));
+}
+
+TEST(AgentTrap, ALongTextIsCutToFitTheManagersBuffer) {
+    const Agent agent(LabSwitch(), kKey);
+    const std::string text(2000, 'x');
+    const Bytes trap = agent.BuildTrap(text);
+    ASSERT_EQ(trap.size(), kMaxDatagramLength);
+    EXPECT_EQ(trap.back(), 0);
+    EXPECT_EQ(trap[trap.size() - 2], 'x');
+    EXPECT_EQ(trap[kHeaderLength + 4], 'x');
+}
+
+} // namespace
+} // namespace fenwick::sim

@@ -1,0 +1,332 @@
+// lab_probe: the lab smoke test's client. Runs inside the lab's manager namespace (scripts/lab
+// run -- lab_probe) and checks the simulated switches over real sockets: every switch answers
+// one broadcast discovery with its own information, a unicast poll is answered, a unicast set
+// moves a switch to a new address where it then answers, and a trap asked for through the
+// control channel arrives. Prints what failed and exits 1, or exits 0.
+#include "codec/info_field.h"
+#include "codec/packet_header.h"
+#include "codec/pending_set.h"
+#include "codec/text_forms.h"
+#include "control_channel.h"
+#include "settings_file.h"
+#include "unique_fd.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <netinet/in.h>
+#include <optional>
+#include <poll.h>
+#include <sstream>
+#include <string>
+#include <sys/socket.h>
+#include <vector>
+
+namespace fenwick::sim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Nanoseconds = std::chrono::nanoseconds;
+using Bytes = std::vector<std::uint8_t>;
+
+// Only a bound on a broken lab; a working one answers in milliseconds.
+constexpr auto kGiveUp = std::chrono::seconds(10);
+
+int failures = 0;
+
+void Fail(const std::string& what) {
+    std::fprintf(stderr, "lab_probe: FAIL: %s\n", what.c_str());
+    ++failures;
+}
+
+struct Datagram {
+    Bytes bytes;
+    std::uint32_t source = 0;
+    std::uint16_t sourcePort = 0;
+    Nanoseconds arrival{}; // the kernel's receive time, so that reading slowly does not count
+};
+
+UniqueFd OpenSocket(std::uint16_t port) {
+    UniqueFd fd(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    const int on = 1;
+    // Hundreds of answers arrive at once; the default buffer holds about two hundred.
+    const int bytes = 4 << 20;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    if (!fd || setsockopt(fd.Get(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0 ||
+        setsockopt(fd.Get(), SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0 ||
+        setsockopt(fd.Get(), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on) != 0 ||
+        bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        Fail("cannot open a socket on port " + std::to_string(port) + ": " + std::strerror(errno));
+        return UniqueFd();
+    }
+    return fd;
+}
+
+bool SendTo(int fd, std::uint32_t ip, std::uint16_t port, const Bytes& bytes) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(ip);
+    address.sin_port = htons(port);
+    if (sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&address),
+               sizeof address) != static_cast<ssize_t>(bytes.size())) {
+        Fail("sending to " + AddressText(ip) + ": " + std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+std::optional<Datagram> Receive(int fd, Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    pollfd readable{fd, POLLIN, 0};
+    if (left <= 0 || poll(&readable, 1, static_cast<int>(left)) != 1) {
+        return std::nullopt;
+    }
+    Datagram d;
+    d.bytes.resize(kMaxDatagramLength);
+    sockaddr_in source{};
+    iovec iov{d.bytes.data(), d.bytes.size()};
+    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(timespec))];
+    msghdr message{};
+    message.msg_name = &source;
+    message.msg_namelen = sizeof source;
+    message.msg_iov = &iov;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t got = recvmsg(fd, &message, 0);
+    if (got < 0) {
+        return std::nullopt;
+    }
+    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec stamp;
+            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+            d.arrival = std::chrono::seconds(stamp.tv_sec) + Nanoseconds(stamp.tv_nsec);
+        }
+    }
+    d.bytes.resize(static_cast<std::size_t>(got));
+    d.source = ntohl(source.sin_addr.s_addr);
+    d.sourcePort = ntohs(source.sin_port);
+    return d;
+}
+
+// The next datagram from `ip`, skipping others (late discovery answers, say).
+std::optional<Datagram> ReceiveFrom(int fd, std::uint32_t ip) {
+    const auto deadline = Clock::now() + kGiveUp;
+    while (auto d = Receive(fd, deadline)) {
+        if (d->source == ip) {
+            return d;
+        }
+    }
+    Fail("nothing came from " + AddressText(ip));
+    return std::nullopt;
+}
+
+Bytes RequestHeader(std::uint16_t code, std::uint32_t key) {
+    Bytes request(kHeaderLength);
+    BuildRequestHeader(code, key, std::span<std::uint8_t, kHeaderLength>(request.data(), 40));
+    return request;
+}
+
+// Checks an answer against the switch's settings: header, source and information.
+void CheckAnswer(const Datagram& d, const SwitchSettings& sw, std::uint16_t code, std::uint32_t key,
+                 std::uint16_t agentPort) {
+    const std::string who = "answer " + std::to_string(code) + " of " + AddressText(sw.ip);
+    const PacketHeader h = DecodeHeader(d.bytes);
+    const std::uint16_t expectedCode =
+        sw.loader && code == kCommandDeviceInfo ? std::uint16_t{kCommandLoaderMode} : code;
+    if (d.bytes.size() < kHeaderLength || h.ProtocolVersion != sw.protocolVersion ||
+        h.Direction != kDirectionReply || h.Mac != sw.mac ||
+        h.InterfaceVersion != sw.interfaceVersion || h.CommandCode != expectedCode ||
+        (h.Status & 0x0F) != sw.errorCode || h.AgentKey != key) {
+        Fail(who + ": wrong header");
+    }
+    if (d.sourcePort != agentPort) {
+        Fail(who + ": came from port " + std::to_string(d.sourcePort));
+    }
+    if (expectedCode == kCommandLoaderMode) {
+        return;
+    }
+    DeviceRecord record = ZeroRecord();
+    ParseReplyBody(std::span(d.bytes).subspan(kHeaderLength), record);
+    if (FieldText(record.ProductName) != sw.product ||
+        FieldText(record.SystemName) != sw.systemName ||
+        FieldText(record.Location) != sw.location || record.IpAddress != sw.ip ||
+        record.SubnetMask != sw.subnetMask || record.Gateway != sw.gateway ||
+        record.TrapIp != sw.trapReceiver) {
+        Fail(who + ": wrong information");
+    }
+}
+
+void Discovery(int fd, const NetworkSettings& lab) {
+    std::map<std::uint32_t, const SwitchSettings*> expected;
+    for (const SwitchSettings& sw : lab.switches) {
+        if (!sw.silent) {
+            expected[sw.ip] = &sw;
+        }
+    }
+    if (!SendTo(fd, 0xFFFFFFFF, lab.AgentPort(), RequestHeader(kCommandDiscovery, lab.agentKey))) {
+        return;
+    }
+    std::map<std::uint32_t, Nanoseconds> answered;
+    const auto deadline = Clock::now() + kGiveUp;
+    while (answered.size() < expected.size()) {
+        const auto d = Receive(fd, deadline);
+        if (!d) {
+            break;
+        }
+        const auto sw = expected.find(d->source);
+        if (sw == expected.end()) {
+            Fail("a discovery answer from " + AddressText(d->source) + ", which is no switch");
+        } else if (!answered.emplace(d->source, d->arrival).second) {
+            Fail("a second discovery answer from " + AddressText(d->source));
+        } else {
+            CheckAnswer(*d, *sw->second, kCommandDeviceInfo, lab.agentKey, lab.AgentPort());
+        }
+    }
+    if (answered.size() != expected.size()) {
+        Fail(std::to_string(answered.size()) + " of " + std::to_string(expected.size()) +
+             " switches answered the discovery");
+        return;
+    }
+    if (!answered.empty()) {
+        auto [first, last] =
+            std::minmax_element(answered.begin(), answered.end(),
+                                [](const auto& a, const auto& b) { return a.second < b.second; });
+        const auto spread =
+            std::chrono::duration_cast<std::chrono::microseconds>(last->second - first->second);
+        std::printf("lab_probe: %zu switches answered one discovery within %lld us\n",
+                    answered.size(), static_cast<long long>(spread.count()));
+    }
+}
+
+const SwitchSettings* OrdinarySwitch(const NetworkSettings& lab, std::size_t skip) {
+    for (const SwitchSettings& sw : lab.switches) {
+        if (!sw.silent && !sw.loader && sw.protocolVersion == kProtocolVersion &&
+            sw.errorCode == 0 && skip-- == 0) {
+            return &sw;
+        }
+    }
+    return nullptr;
+}
+
+void Poll(int fd, const NetworkSettings& lab, const SwitchSettings& sw) {
+    if (SendTo(fd, sw.ip, lab.AgentPort(), RequestHeader(kCommandPoll, lab.agentKey))) {
+        if (const auto d = ReceiveFrom(fd, sw.ip)) {
+            CheckAnswer(*d, sw, kCommandDeviceInfo, lab.agentKey, lab.AgentPort());
+        }
+    }
+}
+
+// A unicast set that gives the switch a new address; it answers from the old one, then polls
+// to the new one reach it.
+void MoveByUnicastSet(int fd, const NetworkSettings& lab, SwitchSettings sw) {
+    const std::uint32_t oldIp = sw.ip;
+    sw.ip = 0x0A4D6401; // 10.77.100.1, outside what the generator hands out first
+    sw.systemName = "moved";
+    DeviceRecord record = ZeroRecord();
+    SetFieldText(record.Password, sw.password);
+    SetFieldText(record.ProductName, sw.product);
+    SetFieldText(record.SystemName, sw.systemName);
+    SetFieldText(record.Location, sw.location);
+    record.IpAddress = sw.ip;
+    record.SubnetMask = sw.subnetMask;
+    record.Gateway = sw.gateway;
+    record.TrapIp = sw.trapReceiver;
+    Bytes request(kHeaderLength + kMaxSetBodyLength);
+    BuildTargetedRequestHeader(kCommandSetUnicast, lab.agentKey, MacText(sw.mac), 0x1234,
+                               std::span<std::uint8_t, kHeaderLength>(request.data(), 40));
+    PendingSet pending;
+    const int body = BuildSetBody(record, std::span(request).subspan(kHeaderLength), pending);
+    request.resize(kHeaderLength + static_cast<std::size_t>(body));
+    if (!SendTo(fd, oldIp, lab.AgentPort(), request)) {
+        return;
+    }
+    if (const auto d = ReceiveFrom(fd, oldIp)) {
+        CheckAnswer(*d, sw, kCommandSetUnicastReply, lab.agentKey, lab.AgentPort());
+    }
+    Poll(fd, lab, sw);
+}
+
+void Trap(int fd, const std::string& control, const SwitchSettings& sw) {
+    const std::string text = "Port 3 link down";
+    std::string output;
+    std::string error;
+    if (SendControlCommand(control, "trap " + AddressText(sw.ip) + " " + text, output, error) !=
+        0) {
+        Fail("control channel: " + error);
+        return;
+    }
+    const auto d = ReceiveFrom(fd, sw.ip);
+    if (!d) {
+        return;
+    }
+    Bytes body = {static_cast<std::uint8_t>(sw.ip >> 24), static_cast<std::uint8_t>(sw.ip >> 16),
+                  static_cast<std::uint8_t>(sw.ip >> 8), static_cast<std::uint8_t>(sw.ip)};
+    body.insert(body.end(), text.begin(), text.end());
+    body.push_back(0);
+    if (DecodeHeader(d->bytes).CommandCode != kCommandTrap ||
+        Bytes(d->bytes.begin() + kHeaderLength, d->bytes.end()) != body) {
+        Fail("the trap from " + AddressText(sw.ip) + " is not as asked for");
+    }
+}
+
+const char* Environment(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') {
+        std::fprintf(stderr, "lab_probe: %s is not set; run me through scripts/lab run\n", name);
+        std::exit(2);
+    }
+    return value;
+}
+
+int Main() {
+    const std::string configPath = Environment("FENWICK_LAB_CONFIG");
+    const std::string control = Environment("FENWICK_LAB_CONTROL");
+    std::ifstream file(configPath);
+    std::ostringstream text;
+    text << file.rdbuf();
+    std::string error;
+    const auto lab = ParseSettingsText(text.str(), error);
+    if (!lab) {
+        std::fprintf(stderr, "lab_probe: %s: %s\n", configPath.c_str(), error.c_str());
+        return 2;
+    }
+    // The two ports the manager listens on: broadcasts leave from the first, unicasts from the
+    // second, and each answer comes back to the port its request left from.
+    const UniqueFd broadcast = OpenSocket(lab->basePort);
+    const UniqueFd unicast = OpenSocket(static_cast<std::uint16_t>(lab->basePort + 1));
+    if (!broadcast || !unicast) {
+        return 1;
+    }
+    Discovery(broadcast.Get(), *lab);
+    const SwitchSettings* polled = OrdinarySwitch(*lab, 0);
+    const SwitchSettings* moved = OrdinarySwitch(*lab, 1);
+    if (polled == nullptr || moved == nullptr) {
+        Fail("the lab needs two switches without faults");
+    } else {
+        Poll(unicast.Get(), *lab, *polled);
+        MoveByUnicastSet(unicast.Get(), *lab, *moved);
+        Trap(broadcast.Get(), control, *polled);
+    }
+    if (failures != 0) {
+        return 1;
+    }
+    std::printf("lab_probe: discovery, poll, set and trap all as expected\n");
+    return 0;
+}
+
+} // namespace
+} // namespace fenwick::sim
+
+int main() {
+    return fenwick::sim::Main();
+}

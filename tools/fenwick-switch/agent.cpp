@@ -1,0 +1,152 @@
+#include "agent.h"
+
+#include "agent_body.h"
+#include "codec/byte_order.h"
+#include "codec/device_record.h"
+#include "codec/info_field.h"
+#include "codec/packet_header.h"
+#include "codec/validation.h"
+
+#include <algorithm>
+
+namespace fenwick::sim {
+namespace {
+
+// A boot loader cannot configure the switch.
+inline constexpr std::uint8_t kErrorCommand = 3;
+
+// The settings as the manager's record holds them, so that the codec's body parser can lay a
+// set request over them: the fields the request carries replace these, the others stay.
+DeviceRecord RecordOf(const SwitchSettings& s) {
+    DeviceRecord record = ZeroRecord();
+    SetFieldText(record.ProductName, s.product);
+    SetFieldText(record.SystemName, s.systemName);
+    SetFieldText(record.Location, s.location);
+    record.IpAddress = s.ip;
+    record.SubnetMask = s.subnetMask;
+    record.Gateway = s.gateway;
+    record.TrapIp = s.trapReceiver;
+    return record;
+}
+
+// The checks the manager's configuration window makes before it sends.
+bool AcceptableAddresses(const DeviceRecord& r) {
+    return CheckHostAddress(r.IpAddress) == 0 && CheckHostPart(r.IpAddress, r.SubnetMask) == 0 &&
+           CheckGateway(r.IpAddress, r.Gateway, r.SubnetMask) == 0;
+}
+
+} // namespace
+
+AgentAnswer Agent::Handle(std::span<const std::uint8_t> request, Reception reception) {
+    if (request.size() < kHeaderLength || settings_.silent) {
+        return {};
+    }
+    const PacketHeader header = DecodeHeader(request);
+    if (header.AgentKey != agentKey_ || header.Direction != kDirectionRequest) {
+        return {};
+    }
+    const std::span<const std::uint8_t> body = request.subspan(kHeaderLength);
+    const bool macMatches = header.Mac == settings_.mac;
+    switch (header.CommandCode) {
+    case kCommandDiscovery:
+    case kCommandPoll:
+        if (settings_.loader) {
+            return {Reply(kCommandLoaderMode, header.Sequence, settings_.errorCode, false)};
+        }
+        return {Reply(kCommandDeviceInfo, header.Sequence, settings_.errorCode, true)};
+    case kCommandSetBroadcast:
+        // Every switch hears the broadcast; only the one it names acts on it.
+        return macMatches ? Set(kCommandSetBroadcastReply, header.Sequence, body) : AgentAnswer{};
+    case kCommandSetUnicast:
+        // Addressed by IP only: the manager may not know the MAC address of a device it added
+        // by address, so the header's Mac is not checked, but a broadcast copy is not for us.
+        return reception == Reception::Unicast ? Set(kCommandSetUnicastReply, header.Sequence, body)
+                                               : AgentAnswer{};
+    case kCommandUpgradeTrigger:
+        return macMatches ? Trigger(header.Sequence, body) : AgentAnswer{};
+    default:
+        return {};
+    }
+}
+
+AgentAnswer Agent::Set(std::uint16_t replyCode, std::uint16_t sequence,
+                       std::span<const std::uint8_t> body) {
+    const auto refuse = [&](std::uint8_t errorCode) {
+        return AgentAnswer{Reply(replyCode, sequence, errorCode, true)};
+    };
+    if (settings_.errorCode != kErrorNone) {
+        return refuse(settings_.errorCode);
+    }
+    if (settings_.loader) {
+        return refuse(kErrorCommand);
+    }
+    if (FindTextField(body, kInfoPassword) != settings_.password) {
+        return refuse(kErrorPassword);
+    }
+    const auto newPassword = FindTextField(body, kInfoNewPassword);
+    if (newPassword && newPassword->size() > kMaxShortTextLength) {
+        return refuse(kErrorParameters);
+    }
+    DeviceRecord record = RecordOf(settings_);
+    ParseReplyBody(body, record);
+    if (!AcceptableAddresses(record)) {
+        return refuse(kErrorParameters);
+    }
+
+    const bool addressChanged = record.IpAddress != settings_.ip;
+    settings_.product = FieldText(record.ProductName);
+    settings_.systemName = FieldText(record.SystemName);
+    settings_.location = FieldText(record.Location);
+    settings_.ip = record.IpAddress;
+    settings_.subnetMask = record.SubnetMask;
+    settings_.gateway = record.Gateway;
+    settings_.trapReceiver = record.TrapIp;
+    if (newPassword) {
+        settings_.password = std::string(*newPassword);
+    }
+    return {Reply(replyCode, sequence, kErrorNone, true),
+            addressChanged ? AgentEvent::AddressChanged : AgentEvent::None};
+}
+
+AgentAnswer Agent::Trigger(std::uint16_t sequence, std::span<const std::uint8_t> body) const {
+    std::uint8_t errorCode = settings_.errorCode;
+    if (errorCode == kErrorNone && FindTextField(body, kInfoPassword) != settings_.password) {
+        errorCode = kErrorPassword;
+    }
+    // A switch in its boot loader takes an upgrade like any other.
+    return {Reply(kCommandUpgradeTriggerReply, sequence, errorCode, true),
+            errorCode == kErrorNone ? AgentEvent::UpgradeTriggered : AgentEvent::None};
+}
+
+std::vector<std::uint8_t> Agent::Reply(std::uint16_t code, std::uint16_t sequence,
+                                       std::uint8_t errorCode, bool withInformation) const {
+    PacketHeader header;
+    header.ProtocolVersion = settings_.protocolVersion;
+    header.Direction = kDirectionReply;
+    header.Mac = settings_.mac;
+    header.InterfaceVersion = settings_.interfaceVersion;
+    header.CommandCode = code;
+    header.Status = errorCode & 0x0F;
+    header.AgentKey = agentKey_;
+    header.Sequence = sequence;
+    std::vector<std::uint8_t> reply(kHeaderLength);
+    EncodeHeader(header, std::span<std::uint8_t, kHeaderLength>(reply.data(), kHeaderLength));
+    if (withInformation) {
+        AppendInformation(reply, settings_);
+    }
+    return reply;
+}
+
+std::vector<std::uint8_t> Agent::BuildTrap(std::string_view text) const {
+    std::vector<std::uint8_t> trap = Reply(kCommandTrap, 0, kErrorNone, false);
+    const std::size_t at = trap.size();
+    const std::size_t room = kMaxDatagramLength - at - 4 - 1;
+    text = text.substr(0, std::min(text.size(), room));
+    trap.resize(at + 4);
+    StoreBe32(&trap[at], settings_.ip);
+    trap.insert(trap.end(), text.begin(), text.end());
+    trap.push_back(0);
+    return trap;
+}
+
+} // namespace fenwick::sim

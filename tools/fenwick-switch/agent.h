@@ -1,0 +1,57 @@
+// One simulated switch's agent: request bytes in, reply bytes and state changes out. No sockets
+// here; the caller says how the request arrived and sends what comes back.
+#pragma once
+
+#include "switch_settings.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace fenwick::sim {
+
+enum class Reception {
+    Unicast,   // sent to this switch's own address
+    Broadcast, // sent to a broadcast address every switch hears
+};
+
+enum class AgentEvent {
+    None,
+    AddressChanged,   // a set gave the switch a new IP address
+    UpgradeTriggered, // an upgrade trigger was accepted; the firmware transfer follows
+};
+
+struct AgentAnswer {
+    std::vector<std::uint8_t> reply; // empty: the request draws no answer
+    AgentEvent event = AgentEvent::None;
+};
+
+class Agent {
+public:
+    Agent(const SwitchSettings& settings, std::uint32_t agentKey)
+        : settings_(settings), agentKey_(agentKey) {}
+
+    // Requests with another agent key or a direction other than 0 are not answered, nor is
+    // anything while the switch is silent.
+    AgentAnswer Handle(std::span<const std::uint8_t> request, Reception reception);
+
+    // A trap (code 9): the switch's address and the text with a terminating zero, the text cut
+    // so that the datagram fits the manager's 1500-byte receive buffer.
+    std::vector<std::uint8_t> BuildTrap(std::string_view text) const;
+
+    const SwitchSettings& Settings() const { return settings_; }
+    SwitchSettings& Settings() { return settings_; }
+
+private:
+    std::vector<std::uint8_t> Reply(std::uint16_t code, std::uint16_t sequence,
+                                    std::uint8_t errorCode, bool withInformation) const;
+    AgentAnswer Set(std::uint16_t replyCode, std::uint16_t sequence,
+                    std::span<const std::uint8_t> body);
+    AgentAnswer Trigger(std::uint16_t sequence, std::span<const std::uint8_t> body) const;
+
+    SwitchSettings settings_;
+    std::uint32_t agentKey_;
+};
+
+} // namespace fenwick::sim

@@ -1,0 +1,192 @@
+#include "control_commands.h"
+
+#include "codec/text_forms.h"
+#include "settings_file.h"
+#include "value_text.h"
+
+#include <functional>
+#include <optional>
+
+namespace fenwick::sim {
+namespace {
+
+ControlResult Fail(std::string reason) {
+    return {false, std::move(reason), {}};
+}
+
+ControlResult Done(std::string text = {}) {
+    return {true, std::move(text), {}};
+}
+
+// The switches a command names: one address, or "all".
+std::vector<Agent*> Select(std::string_view target, SwitchSet& switches, std::string& error) {
+    std::vector<Agent*> selected;
+    if (target == "all") {
+        for (Agent& agent : switches.Agents()) {
+            selected.push_back(&agent);
+        }
+        return selected;
+    }
+    const auto ip = ParseAddress(target);
+    if (!ip) {
+        error = "expected a switch address or all, not \"" + std::string(target) + "\"";
+        return selected;
+    }
+    Agent* agent = switches.FindByAddress(*ip);
+    if (agent == nullptr) {
+        error = "no switch at " + AddressText(*ip);
+        return selected;
+    }
+    selected.push_back(agent);
+    return selected;
+}
+
+// "IP|all VALUE": parses VALUE with `parse` and hands it to `apply` for each switch named.
+template <typename T>
+ControlResult ForEachSelected(std::string_view arguments, SwitchSet& switches,
+                              const std::function<std::optional<T>(std::string_view)>& parse,
+                              const char* expected,
+                              const std::function<void(SwitchSettings&, T)>& apply) {
+    std::string_view valueText;
+    const std::string_view target = FirstWord(arguments, valueText);
+    const std::optional<T> value = parse(valueText);
+    if (target.empty() || !value) {
+        return Fail(std::string("expected IP|all ") + expected);
+    }
+    std::string error;
+    const std::vector<Agent*> selected = Select(target, switches, error);
+    if (!error.empty()) {
+        return Fail(error);
+    }
+    for (Agent* agent : selected) {
+        apply(agent->Settings(), *value);
+    }
+    return Done();
+}
+
+// Why a switch cannot send a trap, or empty when it can.
+std::string TrapRefusal(const SwitchSettings& sw) {
+    if (sw.silent) {
+        return "switch " + AddressText(sw.ip) + " is silent";
+    }
+    if (sw.trapReceiver == 0) {
+        return "switch " + AddressText(sw.ip) + " has no trap receiver";
+    }
+    return {};
+}
+
+OutgoingDatagram TrapFrom(const Agent& agent, std::string_view text, std::uint16_t port) {
+    return {agent.Settings().ip, agent.Settings().trapReceiver, port, agent.BuildTrap(text)};
+}
+
+ControlResult Trap(std::string_view arguments, SwitchSet& switches) {
+    std::string_view text;
+    const std::string_view target = FirstWord(arguments, text);
+    const auto ip = ParseAddress(target);
+    if (!ip) {
+        return Fail("expected trap IP TEXT");
+    }
+    const Agent* agent = switches.FindByAddress(*ip);
+    if (agent == nullptr) {
+        return Fail("no switch at " + AddressText(*ip));
+    }
+    if (const std::string refusal = TrapRefusal(agent->Settings()); !refusal.empty()) {
+        return Fail(refusal);
+    }
+    ControlResult result = Done("1 trap");
+    result.datagrams.push_back(TrapFrom(*agent, text, switches.BasePort()));
+    return result;
+}
+
+ControlResult TrapAll(std::string_view text, SwitchSet& switches) {
+    ControlResult result = Done();
+    for (const Agent& agent : switches.Agents()) {
+        if (TrapRefusal(agent.Settings()).empty()) {
+            result.datagrams.push_back(TrapFrom(agent, text, switches.BasePort()));
+        }
+    }
+    result.text = std::to_string(result.datagrams.size()) + " traps";
+    return result;
+}
+
+ControlResult List(SwitchSet& switches) {
+    std::string text;
+    for (const Agent& agent : switches.Agents()) {
+        if (!text.empty()) {
+            text += '\n';
+        }
+        text += FormatSwitchBlock(agent.Settings());
+    }
+    if (text.ends_with('\n')) {
+        text.pop_back();
+    }
+    return Done(text);
+}
+
+struct Command {
+    std::string_view name;
+    std::function<ControlResult(std::string_view arguments, SwitchSet& switches)> run;
+};
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"ping", [](std::string_view, SwitchSet&) { return Done(); }},
+        {"list", [](std::string_view, SwitchSet& s) { return List(s); }},
+        {"trap", Trap},
+        {"trap-all", TrapAll},
+        {"silent",
+         [](std::string_view a, SwitchSet& s) {
+             return ForEachSelected<bool>(a, s, ParseSwitch, "on|off",
+                                          [](SwitchSettings& sw, bool on) { sw.silent = on; });
+         }},
+        {"loader",
+         [](std::string_view a, SwitchSet& s) {
+             return ForEachSelected<bool>(a, s, ParseSwitch, "on|off",
+                                          [](SwitchSettings& sw, bool on) { sw.loader = on; });
+         }},
+        {"error",
+         [](std::string_view a, SwitchSet& s) {
+             return ForEachSelected<std::uint32_t>(
+                 a, s, [](std::string_view v) { return ParseNumber(v, kMaxErrorCode); }, "0..15",
+                 [](SwitchSettings& sw, std::uint32_t n) {
+                     sw.errorCode = static_cast<std::uint8_t>(n);
+                 });
+         }},
+        {"version",
+         [](std::string_view a, SwitchSet& s) {
+             return ForEachSelected<std::uint32_t>(
+                 a, s, [](std::string_view v) { return ParseNumber(v, 0xFFFF); }, "0..65535",
+                 [](SwitchSettings& sw, std::uint32_t n) {
+                     sw.protocolVersion = static_cast<std::uint16_t>(n);
+                 });
+         }},
+    };
+    return commands;
+}
+
+std::string CommandNames() {
+    std::string names = "help";
+    for (const Command& command : Commands()) {
+        names += ' ';
+        names += command.name;
+    }
+    return names;
+}
+
+} // namespace
+
+ControlResult RunControlCommand(std::string_view line, SwitchSet& switches) {
+    std::string_view arguments;
+    const std::string_view name = FirstWord(line, arguments);
+    if (name == "help") {
+        return Done(CommandNames());
+    }
+    for (const Command& command : Commands()) {
+        if (command.name == name) {
+            return command.run(arguments, switches);
+        }
+    }
+    return Fail("unknown command \"" + std::string(name) + "\"; known: " + CommandNames());
+}
+
+} // namespace fenwick::sim

@@ -1,0 +1,44 @@
+// The event loop of a running fenwick-switch: one thread, poll(2) over the agent socket, the
+// control channel and a signal descriptor, so that requests, commands and SIGTERM are handled
+// in arrival order and nothing needs a lock.
+#pragma once
+
+#include "address_assigner.h"
+#include "agent_socket.h"
+#include "control_channel.h"
+#include "switch_set.h"
+#include "unique_fd.h"
+
+#include <list>
+#include <optional>
+
+namespace fenwick::sim {
+
+class SwitchRunner {
+public:
+    SwitchRunner(SwitchSet switches, AgentSocket socket, std::optional<ControlServer> control,
+                 std::optional<AddressAssigner> addresses, UniqueFd signals, bool verbose)
+        : switches_(std::move(switches)), socket_(std::move(socket)), control_(std::move(control)),
+          addresses_(std::move(addresses)), signals_(std::move(signals)), verbose_(verbose) {}
+
+    // Runs until SIGINT or SIGTERM; returns the process exit status.
+    int Run();
+
+private:
+    void ServeRequests();
+    void Serve(const ReceivedDatagram& request);
+    void AfterAnswer(const Agent& agent, AgentEvent event, std::uint32_t previousIp);
+    void AcceptClients();
+    void ServeClient(ControlConnection& client);
+    bool Send(const std::vector<OutgoingDatagram>& datagrams, std::string& error);
+
+    SwitchSet switches_;
+    AgentSocket socket_;
+    std::optional<ControlServer> control_;
+    std::optional<AddressAssigner> addresses_;
+    UniqueFd signals_;
+    bool verbose_;
+    std::list<ControlConnection> clients_;
+};
+
+} // namespace fenwick::sim

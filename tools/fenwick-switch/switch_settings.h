@@ -1,0 +1,55 @@
+// What one simulated switch is, and what a whole simulated network shares.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace fenwick::sim {
+
+// Text limits of the fields the manager keeps (DeviceRecord), so that whatever a switch reports
+// and whatever a set request brings back fit the same way.
+inline constexpr std::size_t kMaxProductLength = 40;
+inline constexpr std::size_t kMaxShortTextLength = 20;
+
+// Error codes an agent puts in the low 4 bits of Status.
+inline constexpr std::uint8_t kErrorNone = 0;
+inline constexpr std::uint8_t kErrorPassword = 2;
+inline constexpr std::uint8_t kErrorParameters = 4;
+inline constexpr std::uint8_t kMaxErrorCode = 15;
+
+// Addresses and masks are host-order numbers, first dotted octet most significant.
+struct SwitchSettings {
+    std::uint32_t ip = 0;
+    std::array<std::uint8_t, 6> mac{};
+    std::string product;
+    std::string systemName;
+    std::string location;
+    std::uint32_t subnetMask = 0;
+    std::uint32_t gateway = 0;
+    std::uint32_t trapReceiver = 0;
+    std::string password;
+    std::uint16_t protocolVersion = 2;
+    std::uint16_t interfaceVersion = 1;
+    // Faults on demand.
+    bool silent = false;        // answers nothing and sends no traps
+    bool loader = false;        // in the boot loader: code 12 instead of device information
+    std::uint8_t errorCode = 0; // put into every reply; a set is then not applied
+
+    bool operator==(const SwitchSettings&) const = default;
+};
+
+struct NetworkSettings {
+    std::uint32_t agentKey = 0;
+    std::uint16_t basePort = 0;
+    std::vector<SwitchSettings> switches;
+
+    // The manager listens on basePort and basePort + 1; agents listen here (16-bit arithmetic,
+    // as the manager computes it).
+    std::uint16_t AgentPort() const { return static_cast<std::uint16_t>(basePort + 2); }
+    bool operator==(const NetworkSettings&) const = default;
+};
+
+} // namespace fenwick::sim

@@ -1,0 +1,20 @@
+// The application object: it runs the main window, and the program lives as long as that
+// window does.
+#pragma once
+
+#include <QApplication>
+
+namespace fenwick {
+
+class CKestrelApp final : public QApplication {
+    Q_OBJECT
+
+public:
+    CKestrelApp(int& argc, char** argv);
+
+    // Builds the program's state, ports and core, and runs the main window until it ends.
+    // Returns false: nothing is left to run afterwards.
+    bool InitInstance();
+};
+
+} // namespace fenwick

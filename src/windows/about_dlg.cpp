@@ -1,0 +1,21 @@
+#include "about_dlg.h"
+
+#include "dialog_units.h"
+#include "pictures.h"
+#include "ui_about_dlg.h"
+
+namespace fenwick {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CAboutDlg>()) {
+    ui_->setupUi(this);
+    DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
+    // An icon control takes the icon's own size.
+    ui_->applicationIcon->resize(32, 32);
+    pictures::Show(*ui_->applicationIcon, pictures::kApplication);
+    setWindowIcon(pictures::ApplicationIcon());
+    connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+CAboutDlg::~CAboutDlg() = default;
+
+} // namespace fenwick

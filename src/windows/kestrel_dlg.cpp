@@ -1,0 +1,153 @@
+#include "kestrel_dlg.h"
+
+#include "about_dlg.h"
+#include "core/app/manager_core.h"
+#include "dialog_units.h"
+#include "enter_escape_filter.h"
+#include "pictures.h"
+#include "report_list.h"
+#include "status_image_delegate.h"
+#include "ui_kestrel_dlg.h"
+
+#include <QCloseEvent>
+#include <QShowEvent>
+
+namespace fenwick {
+
+CKestrelDlg::CKestrelDlg(ManagerCore& core, QWidget* parent)
+    : QDialog(parent), core_(core), ui_(std::make_unique<Ui::CKestrelDlg>()) {
+    ui_->setupUi(this);
+    // A top-level window of its own, in the taskbar, that can be minimised but not resized.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    ui_->windowLayout->setMenuBar(ui_->menuBar);
+    DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
+
+    pictures::Show(*ui_->downArrow, pictures::kDownArrow);
+    SetTrapIndicator(false);
+
+    ShowAsReportList(*ui_->discoveryList, core_.DiscoveryList(), core_.DiscoverySelection());
+    ShowAsReportList(*ui_->monitorList, core_.MonitorList(), core_.MonitorSelection());
+    ui_->monitorList->setItemDelegateForColumn(
+        0, new StatusImageDelegate(pictures::StatusImages(), ui_->monitorList));
+
+    ConnectCommands();
+    EnterEscapeFilter::Install(*this);
+}
+
+CKestrelDlg::~CKestrelDlg() = default;
+
+void CKestrelDlg::ConnectCommands() {
+    const auto onClick = [this](QPushButton* button, void (CKestrelDlg::*handler)()) {
+        connect(button, &QPushButton::clicked, this, handler);
+    };
+    onClick(ui_->discoveryButton, &CKestrelDlg::OnDiscovery);
+    onClick(ui_->addToMonitorListButton, &CKestrelDlg::OnAddToMonitorList);
+    onClick(ui_->viewTrapButton, &CKestrelDlg::OnViewTrap);
+    onClick(ui_->addItemButton, &CKestrelDlg::OnAddItem);
+    onClick(ui_->deleteItemButton, &CKestrelDlg::OnDeleteItem);
+    onClick(ui_->configurationSettingButton, &CKestrelDlg::OnConfigurationSetting);
+    onClick(ui_->passwordChangeButton, &CKestrelDlg::OnPasswordChange);
+    onClick(ui_->firmwareUpgradeButton, &CKestrelDlg::OnFirmwareUpgrade);
+    onClick(ui_->webAccessButton, &CKestrelDlg::OnWebAccess);
+    onClick(ui_->exitButton, &CKestrelDlg::OnExit);
+
+    const auto onTrigger = [this](QAction* action, void (CKestrelDlg::*handler)()) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    onTrigger(ui_->monitorSaveAction, &CKestrelDlg::OnMonitorSave);
+    onTrigger(ui_->monitorSaveAsAction, &CKestrelDlg::OnMonitorSaveAs);
+    onTrigger(ui_->monitorLoadAction, &CKestrelDlg::OnMonitorLoad);
+    onTrigger(ui_->fileExitAction, &CKestrelDlg::OnFileExit);
+    onTrigger(ui_->viewLogAction, &CKestrelDlg::OnViewLog);
+    onTrigger(ui_->clearLogAction, &CKestrelDlg::OnClearLog);
+    onTrigger(ui_->aboutAction, &CKestrelDlg::OnAbout);
+
+    const std::pair<QAction*, int> refreshTimes[] = {
+        {ui_->refresh15SecsAction, 15}, {ui_->refresh30SecsAction, 30},
+        {ui_->refresh1MinAction, 60},   {ui_->refresh2MinsAction, 120},
+        {ui_->refresh5MinsAction, 300},
+    };
+    for (const auto& [action, seconds] : refreshTimes) {
+        connect(action, &QAction::triggered, this,
+                [this, seconds = seconds] { OnRefreshTime(seconds); });
+    }
+
+    connect(ui_->discoveryList, &QTreeView::doubleClicked, this,
+            &CKestrelDlg::OnDiscoveryListDoubleClick);
+    connect(ui_->monitorList, &QTreeView::doubleClicked, this,
+            &CKestrelDlg::OnMonitorListDoubleClick);
+    connect(ui_->discoveryList->header(), &QHeaderView::sectionClicked, this,
+            &CKestrelDlg::OnDiscoveryColumnClick);
+    connect(ui_->monitorList->header(), &QHeaderView::sectionClicked, this,
+            &CKestrelDlg::OnMonitorColumnClick);
+}
+
+void CKestrelDlg::SetTrapIndicator(bool trapArrived) {
+    pictures::Show(*ui_->TrapIndicator, trapArrived ? pictures::kRedDisc : pictures::kGreenDisc);
+}
+
+void CKestrelDlg::showEvent(QShowEvent* event) {
+    // The window's initialisation runs before it first appears, as a dialog's does; showing it
+    // again after minimising changes nothing.
+    if (!initialised_ && !event->spontaneous()) {
+        initialised_ = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CKestrelDlg::OnInitDialog() {
+    setWindowIcon(pictures::ApplicationIcon());
+    ui_->refresh15SecsAction->setChecked(true);
+    core_.Initialise();
+}
+
+void CKestrelDlg::closeEvent(QCloseEvent* event) {
+    // The window's close box and Alt+F4 end the program like "Exit" does.
+    core_.Shutdown();
+    QDialog::closeEvent(event);
+}
+
+void CKestrelDlg::OnDiscovery() {
+    core_.Discovery();
+}
+
+void CKestrelDlg::OnExit() {
+    core_.Shutdown();
+    accept();
+}
+
+void CKestrelDlg::OnFileExit() {
+    core_.Shutdown();
+    reject();
+}
+
+void CKestrelDlg::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+// Commands whose behaviour comes with the monitor list, liveness, traps, device configuration
+// and firmware upgrade.
+void CKestrelDlg::OnAddToMonitorList() {}
+void CKestrelDlg::OnViewTrap() {}
+void CKestrelDlg::OnAddItem() {}
+void CKestrelDlg::OnDeleteItem() {}
+void CKestrelDlg::OnConfigurationSetting() {}
+void CKestrelDlg::OnPasswordChange() {}
+void CKestrelDlg::OnFirmwareUpgrade() {}
+void CKestrelDlg::OnWebAccess() {}
+void CKestrelDlg::OnMonitorSave() {}
+void CKestrelDlg::OnMonitorSaveAs() {}
+void CKestrelDlg::OnMonitorLoad() {}
+void CKestrelDlg::OnViewLog() {}
+void CKestrelDlg::OnClearLog() {}
+void CKestrelDlg::OnRefreshTime(int /*seconds*/) {}
+void CKestrelDlg::OnDiscoveryListDoubleClick() {}
+void CKestrelDlg::OnMonitorListDoubleClick() {}
+void CKestrelDlg::OnDiscoveryColumnClick(int /*column*/) {}
+void CKestrelDlg::OnMonitorColumnClick(int /*column*/) {}
+
+} // namespace fenwick

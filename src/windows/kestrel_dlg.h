@@ -1,0 +1,69 @@
+// The main window: the Discovery List above, the Monitor List below, the buttons that act on
+// them, the device-setting buttons and the menu bar. It shows the core's lists and forwards
+// every command to the core; the behaviour lives there.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class CKestrelDlg;
+}
+
+namespace fenwick {
+
+class ManagerCore;
+
+class CKestrelDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CKestrelDlg(ManagerCore& core, QWidget* parent = nullptr);
+    ~CKestrelDlg() override;
+
+    // TrapIndicator: red once a trap from a monitored device has arrived, green again after
+    // the traps have been viewed.
+    void SetTrapIndicator(bool trapArrived);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+protected slots:
+    // Command handlers, one per button, menu item and list notification. They are virtual so
+    // that a test can see which handler a control reaches without running it.
+    virtual void OnDiscovery();
+    virtual void OnAddToMonitorList();
+    virtual void OnViewTrap();
+    virtual void OnAddItem();
+    virtual void OnDeleteItem();
+    virtual void OnConfigurationSetting();
+    virtual void OnPasswordChange();
+    virtual void OnFirmwareUpgrade();
+    virtual void OnWebAccess();
+    virtual void OnExit();
+    virtual void OnMonitorSave();
+    virtual void OnMonitorSaveAs();
+    virtual void OnMonitorLoad();
+    virtual void OnFileExit();
+    virtual void OnViewLog();
+    virtual void OnClearLog();
+    virtual void OnRefreshTime(int seconds);
+    virtual void OnAbout();
+    virtual void OnDiscoveryListDoubleClick();
+    virtual void OnMonitorListDoubleClick();
+    virtual void OnDiscoveryColumnClick(int column);
+    virtual void OnMonitorColumnClick(int column);
+
+private:
+    // Runs once, when the window is first shown: icons, menu check mark, then the core's
+    // start-up (definition file, tables, sockets, pending values).
+    void OnInitDialog();
+    void ConnectCommands();
+
+    ManagerCore& core_;
+    std::unique_ptr<Ui::CKestrelDlg> ui_;
+    bool initialised_ = false;
+};
+
+} // namespace fenwick

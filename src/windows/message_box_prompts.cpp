@@ -1,0 +1,96 @@
+#include "message_box_prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace fenwick {
+
+namespace {
+
+QMessageBox::Icon BoxIcon(UserPrompts::Icon icon) {
+    switch (icon) {
+    case UserPrompts::Icon::Information:
+        return QMessageBox::Information;
+    case UserPrompts::Icon::Warning:
+        return QMessageBox::Warning;
+    case UserPrompts::Icon::Error:
+        return QMessageBox::Critical;
+    case UserPrompts::Icon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons BoxButtons(UserPrompts::Buttons buttons) {
+    switch (buttons) {
+    case UserPrompts::Buttons::Ok:
+        return QMessageBox::Ok;
+    case UserPrompts::Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case UserPrompts::Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+// A box closed without a button (by the window frame) gives the answer that changes nothing.
+UserPrompts::Answer ClosedAnswer(UserPrompts::Buttons buttons) {
+    switch (buttons) {
+    case UserPrompts::Buttons::Ok:
+        return UserPrompts::Answer::Ok;
+    case UserPrompts::Buttons::OkCancel:
+        return UserPrompts::Answer::Cancel;
+    case UserPrompts::Buttons::YesNo:
+        return UserPrompts::Answer::No;
+    }
+    return UserPrompts::Answer::Cancel;
+}
+
+// Runs a file dialog that starts on `proposedName` in the current folder; the chosen path, or an
+// empty text when cancelled.
+QString RunFileDialog(QFileDialog& dialog, const QString& filter, const QString& proposedName) {
+    dialog.setNameFilter(filter);
+    dialog.selectFile(proposedName);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles().value(0);
+}
+
+} // namespace
+
+UserPrompts::Answer MessageBoxPrompts::MessageBox(const QString& text, const QString& caption,
+                                                  Icon icon, Buttons buttons) {
+    QMessageBox box(BoxIcon(icon), caption, text, BoxButtons(buttons), owner_.data());
+    // Texts come from files and datagrams too; they are shown as they stand, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return ClosedAnswer(buttons);
+    }
+}
+
+QString MessageBoxPrompts::SaveFileName(const QString& filter, const QString& proposedName) {
+    QFileDialog dialog(owner_.data(), QStringLiteral("Save As"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // Overwriting an existing file is confirmed: QFileDialog asks unless told not to.
+    return RunFileDialog(dialog, filter, proposedName);
+}
+
+QString MessageBoxPrompts::OpenFileName(const QString& filter, const QString& proposedName) {
+    QFileDialog dialog(owner_.data(), QStringLiteral("Open"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return RunFileDialog(dialog, filter, proposedName);
+}
+
+} // namespace fenwick

@@ -1,0 +1,13 @@
+// Runs the window tests in one application object, as the offscreen platform allows one.
+#include <QApplication>
+
+int RunKestrelDlgTests(int argc, char** argv);
+int RunMessageBoxPromptsTests(int argc, char** argv);
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    int failures = 0;
+    failures += RunKestrelDlgTests(argc, argv);
+    failures += RunMessageBoxPromptsTests(argc, argv);
+    return failures;
+}

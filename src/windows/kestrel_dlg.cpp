@@ -124,30 +124,54 @@ void CKestrelDlg::OnFileExit() {
     reject();
 }
 
+void CKestrelDlg::OnAddToMonitorList() {
+    core_.AddToMonitorList();
+}
+
+void CKestrelDlg::OnDiscoveryListDoubleClick() {
+    core_.DiscoveryDoubleClicked();
+}
+
+void CKestrelDlg::OnDeleteItem() {
+    core_.DeleteItem();
+}
+
+void CKestrelDlg::OnDiscoveryColumnClick(int column) {
+    core_.SortDiscoveryList(column);
+}
+
+void CKestrelDlg::OnMonitorColumnClick(int column) {
+    core_.SortMonitorList(column);
+}
+
+void CKestrelDlg::OnMonitorSave() {
+    core_.MonitorSave();
+}
+
+void CKestrelDlg::OnMonitorSaveAs() {
+    core_.MonitorSaveAs();
+}
+
+void CKestrelDlg::OnMonitorLoad() {
+    core_.MonitorLoad();
+}
+
 void CKestrelDlg::OnAbout() {
     CAboutDlg about(this);
     about.exec();
 }
 
-// Commands whose behaviour comes with the monitor list, liveness, traps, device configuration
-// and firmware upgrade.
-void CKestrelDlg::OnAddToMonitorList() {}
+// Commands whose behaviour comes with liveness, traps, device configuration and firmware
+// upgrade.
 void CKestrelDlg::OnViewTrap() {}
 void CKestrelDlg::OnAddItem() {}
-void CKestrelDlg::OnDeleteItem() {}
 void CKestrelDlg::OnConfigurationSetting() {}
 void CKestrelDlg::OnPasswordChange() {}
 void CKestrelDlg::OnFirmwareUpgrade() {}
 void CKestrelDlg::OnWebAccess() {}
-void CKestrelDlg::OnMonitorSave() {}
-void CKestrelDlg::OnMonitorSaveAs() {}
-void CKestrelDlg::OnMonitorLoad() {}
 void CKestrelDlg::OnViewLog() {}
 void CKestrelDlg::OnClearLog() {}
 void CKestrelDlg::OnRefreshTime(int /*seconds*/) {}
-void CKestrelDlg::OnDiscoveryListDoubleClick() {}
 void CKestrelDlg::OnMonitorListDoubleClick() {}
-void CKestrelDlg::OnDiscoveryColumnClick(int /*column*/) {}
-void CKestrelDlg::OnMonitorColumnClick(int /*column*/) {}
 
 } // namespace fenwick

@@ -3,34 +3,10 @@
 #include "core/lists/list_view_model.h"
 
 #include <QHeaderView>
-#include <QStyleOptionHeader>
 #include <QTreeView>
 #include <algorithm>
 
 namespace fenwick {
-
-namespace {
-
-// A column's size hint from the model carries its width; the header row's height follows the
-// header's own font and style, so that the headings always show.
-class ReportHeader final : public QHeaderView {
-public:
-    explicit ReportHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
-
-protected:
-    QSize sectionSizeFromContents(int logicalIndex) const override {
-        const QSize hinted = QHeaderView::sectionSizeFromContents(logicalIndex);
-        QStyleOptionHeader option;
-        initStyleOption(&option);
-        option.section = logicalIndex;
-        option.text = model()->headerData(logicalIndex, orientation()).toString();
-        const QSize styled =
-            style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
-        return {hinted.width(), std::max(hinted.height(), styled.height())};
-    }
-};
-
-} // namespace
 
 void ShowAsReportList(QTreeView& view, ListViewModel& model, QItemSelectionModel& selection) {
     view.setRootIsDecorated(false);
@@ -42,7 +18,6 @@ void ShowAsReportList(QTreeView& view, ListViewModel& model, QItemSelectionModel
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setIconSize(QSize(16, 16));
 
-    view.setHeader(new ReportHeader(&view));
     view.setModel(&model);
     // setModel gave the view a selection model of its own; the core's takes its place.
     QItemSelectionModel* own = view.selectionModel();

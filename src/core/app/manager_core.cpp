@@ -1,6 +1,8 @@
 #include "manager_core.h"
 
 #include "core/lists/monitor_columns.h"
+#include "core/lists/monitor_file.h"
+#include "core/lists/monitor_list.h"
 #include "core/protocol/definition_loader.h"
 #include "core/protocol/discovery_service.h"
 #include "core/protocol/protocol_sockets.h"
@@ -19,9 +21,15 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
           state, ports.prompts,
           DiscoveryService::Lists{*discoveryList_, *discoverySelection_, *monitorList_,
                                   *monitorSelection_})),
-      dispatcher_(std::make_unique<ReplyDispatcher>(state, ports.prompts, *discovery_)) {
+      dispatcher_(std::make_unique<ReplyDispatcher>(state, ports.prompts, *discovery_)),
+      monitor_(std::make_unique<MonitorListService>(
+          state, ports.prompts,
+          MonitorListService::Lists{*discoveryList_, *discoverySelection_, *monitorList_,
+                                    *monitorSelection_})),
+      monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, configFolder_)) {
     new SelectionRule(*discoveryList_, *discoverySelection_, *monitorList_, *monitorSelection_,
                       this);
+    discovery_->ShowMonitorRow = [this](int index) { monitor_->ShowMonitorRow(index); };
 }
 
 ManagerCore::~ManagerCore() = default;
@@ -36,6 +44,7 @@ void ManagerCore::Initialise() {
 
     state_.DiscoveryTable.fill(ZeroRecord());
     state_.MonitorTable.fill(ZeroRecord());
+    monitorFile_->LoadAtStartup();
 
     sockets_->Open(state_.Protocol.BasePort, state_.Protocol.UnicastPort,
                    [this](DatagramSocket& socket) { dispatcher_->DrainSocket(socket); });
@@ -52,6 +61,42 @@ void ManagerCore::Shutdown() {
 
 void ManagerCore::Discovery() {
     discovery_->SendRequest(sockets_->BroadcastSocket());
+}
+
+void ManagerCore::AddToMonitorList() {
+    monitor_->AddToMonitorList();
+}
+
+void ManagerCore::DiscoveryDoubleClicked() {
+    monitor_->DiscoveryDoubleClicked();
+}
+
+void ManagerCore::DeleteItem() {
+    monitor_->DeleteItem();
+}
+
+void ManagerCore::SortDiscoveryList(int column) {
+    sorter_.SortDiscoveryList(*discoveryList_, column);
+}
+
+void ManagerCore::SortMonitorList(int column) {
+    sorter_.SortMonitorList(*monitorList_, column);
+}
+
+void ManagerCore::MonitorSave() {
+    monitorFile_->Save();
+}
+
+void ManagerCore::MonitorSaveAs() {
+    monitorFile_->SaveAs();
+}
+
+void ManagerCore::MonitorLoad() {
+    monitorFile_->Load();
+}
+
+void ManagerCore::ShowMonitorRow(int index) {
+    monitor_->ShowMonitorRow(index);
 }
 
 } // namespace fenwick

@@ -4,6 +4,7 @@
 
 #include "core/app/program_state.h"
 #include "core/lists/list_selection.h"
+#include "core/lists/list_sort.h"
 #include "core/lists/list_view_model.h"
 #include "core/ports/datagram_socket.h"
 #include "core/ports/user_prompts.h"
@@ -15,6 +16,8 @@
 namespace fenwick {
 
 class DiscoveryService;
+class MonitorFile;
+class MonitorListService;
 class ProtocolSockets;
 class ReplyDispatcher;
 
@@ -31,13 +34,31 @@ public:
     ~ManagerCore() override;
 
     // The main window's initialisation, in start-up order: definition file, tables cleared,
-    // sockets opened, pending values cleared.
+    // monitor.cfg restored, sockets opened, pending values cleared.
     void Initialise();
     // Closes both protocol sockets; called by every way of ending the program.
     void Shutdown();
 
     // "Discovery" button.
     void Discovery();
+
+    // "Add to monitor list" button: moves the selected Discovery List devices to the monitor
+    // list.
+    void AddToMonitorList();
+    // Double-click on a Discovery List row: moves that device when it is the only one selected.
+    void DiscoveryDoubleClicked();
+    // "Delete item" button: removes the selected Monitor List devices after a confirmation.
+    void DeleteItem();
+    // A click on a column header of the Discovery List or the Monitor List.
+    void SortDiscoveryList(int column);
+    void SortMonitorList(int column);
+    // File menu: "Monitor save", "Monitor save as", "Monitor load".
+    void MonitorSave();
+    void MonitorSaveAs();
+    void MonitorLoad();
+
+    // Shows MonitorTable[index] in the Monitor List, inserting or refreshing its row.
+    void ShowMonitorRow(int index);
 
     ListViewModel& DiscoveryList() { return *discoveryList_; }
     ListViewModel& MonitorList() { return *monitorList_; }
@@ -56,6 +77,9 @@ private:
     std::unique_ptr<ProtocolSockets> sockets_;
     std::unique_ptr<DiscoveryService> discovery_;
     std::unique_ptr<ReplyDispatcher> dispatcher_;
+    std::unique_ptr<MonitorListService> monitor_;
+    std::unique_ptr<MonitorFile> monitorFile_;
+    ListSorter sorter_;
 };
 
 } // namespace fenwick

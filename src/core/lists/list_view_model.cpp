@@ -2,6 +2,7 @@
 
 #include <QSize>
 #include <algorithm>
+#include <numeric>
 
 namespace fenwick {
 
@@ -94,6 +95,34 @@ void ListViewModel::DeleteAllRows() {
     endResetModel();
 }
 
+void ListViewModel::SortRows(const RowLess& less) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> order(rows_.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return less(rows_[static_cast<std::size_t>(a)], rows_[static_cast<std::size_t>(b)]);
+    });
+
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    std::vector<int> newPosition(rows_.size());
+    for (std::size_t position = 0; position < order.size(); ++position) {
+        const auto from = static_cast<std::size_t>(order[position]);
+        sorted.push_back(std::move(rows_[from]));
+        newPosition[from] = static_cast<int>(position);
+    }
+    rows_ = std::move(sorted);
+
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before) {
+        after << index(newPosition[static_cast<std::size_t>(old.row())], old.column());
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 int ListViewModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : RowCount();
 }
@@ -134,8 +163,6 @@ QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int
         return column.heading;
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(column.alignment | Qt::AlignVCenter);
-    case Qt::SizeHintRole:
-        return QSize(column.width, 0);
     default:
         return {};
     }

@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace fenwick {
@@ -24,6 +25,15 @@ public:
         int width; // pixels
     };
 
+    // One row: its key (item data), its status image (-1: none) and its column texts.
+    struct Row {
+        int itemData = 0;
+        int image = -1;
+        QStringList texts;
+    };
+    // Orders two rows: true when `a` goes before `b`.
+    using RowLess = std::function<bool(const Row& a, const Row& b)>;
+
     ListViewModel(std::vector<Column> columns, QObject* parent = nullptr);
 
     int RowCount() const { return static_cast<int>(rows_.size()); }
@@ -40,6 +50,9 @@ public:
     int Image(int row) const;
     void DeleteRow(int row);
     void DeleteAllRows();
+    // Reorders the rows in place (stable); no row's contents change, so no itemChanging.
+    // Selections and other persistent indexes move with their rows.
+    void SortRows(const RowLess& less);
     const std::vector<Column>& Columns() const { return columns_; }
 
     // QAbstractItemModel
@@ -53,11 +66,6 @@ signals:
     void itemChanging();
 
 private:
-    struct Row {
-        int itemData = 0;
-        int image = -1;
-        QStringList texts;
-    };
     bool Valid(int row, int column = 0) const;
 
     std::vector<Column> columns_;

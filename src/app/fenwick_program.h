@@ -1,0 +1,34 @@
+// The whole program over the real platform: state, sockets, prompts, core and main window,
+// built in the order the main window needs them. The executable runs it; the demo snapshot
+// and the end-to-end tests build the same program to drive it.
+#pragma once
+
+#include "core/app/manager_core.h"
+#include "core/app/program_state.h"
+#include "platform/posix_datagram_socket.h"
+#include "windows/kestrel_dlg.h"
+#include "windows/message_box_prompts.h"
+
+#include <QString>
+#include <memory>
+
+namespace fenwick {
+
+class FenwickProgram {
+public:
+    // `prompts` replaces the message boxes (tests answer them); null keeps the real ones.
+    explicit FenwickProgram(const QString& configFolder, UserPrompts* prompts = nullptr);
+
+    ManagerCore& Core() { return core_; }
+    CKestrelDlg& Window() { return window_; }
+
+private:
+    // The tables are large; they live on the heap for the whole run.
+    std::unique_ptr<ProgramState> state_;
+    PosixDatagramSocketFactory sockets_;
+    MessageBoxPrompts messageBoxes_;
+    ManagerCore core_;
+    CKestrelDlg window_;
+};
+
+} // namespace fenwick

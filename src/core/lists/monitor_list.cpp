@@ -1,0 +1,237 @@
+#include "monitor_list.h"
+
+#include "codec/device_tables.h"
+#include "codec/text_forms.h"
+#include "core/app/latin1.h"
+
+#include <QByteArray>
+#include <algorithm>
+#include <vector>
+
+namespace fenwick {
+namespace {
+
+enum MonitorColumn {
+    kColumnStatus,
+    kColumnIp,
+    kColumnMac,
+    kColumnVersion,
+    kColumnProduct,
+    kColumnSystemName,
+    kColumnLocation,
+    kColumnTrapIp,
+    kColumnMask,
+    kColumnGateway,
+};
+
+constexpr int kSlots = static_cast<int>(kDeviceTableSlots);
+
+// The Discovery List shows a device's MAC text in its first column.
+constexpr int kDiscoveryMacColumn = 0;
+
+// Moves the entries that `keep` accepts, in their order, to the front of the table and fills
+// every other slot with zero bytes, so that the occupied slots stay contiguous.
+template <typename Keep> void CloseUp(DeviceTable& table, Keep keep) {
+    std::size_t to = 0;
+    for (std::size_t from = 0; from < table.size(); ++from) {
+        if (keep(static_cast<int>(from), table[from])) {
+            if (to != from) {
+                table[to] = table[from];
+            }
+            ++to;
+        }
+    }
+    std::fill(table.begin() + static_cast<std::ptrdiff_t>(to), table.end(), ZeroRecord());
+}
+
+// The 8-bit text a list cell shows, for the table searches.
+QByteArray CellBytes(const ListViewModel& list, int row, int column) {
+    return list.Text(row, column).toLatin1();
+}
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
+MonitorListService::MonitorListService(ProgramState& state, UserPrompts& prompts, Lists lists)
+    : state_(state), prompts_(prompts), lists_(lists) {}
+
+int MonitorListService::Count() const {
+    return std::min(lists_.monitor.RowCount(), kSlots);
+}
+
+void MonitorListService::ShowMonitorRow(int index) {
+    if (index < 0 || index >= kSlots) {
+        return;
+    }
+    const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(index)];
+    ListViewModel& list = lists_.monitor;
+    int row = -1;
+    if (entry.ListState == kListStateNoRow) {
+        row = list.InsertRow(index, index, QString());
+    } else {
+        row = list.FindRow(kColumnIp, Latin1(FieldText(entry.IpText)));
+        const std::string_view mac = FieldText(entry.MacText);
+        if (row < 0 && !mac.empty()) {
+            row = list.FindRow(kColumnMac, Latin1(mac));
+        }
+        if (row < 0) {
+            return; // every entry with a row is found by one of its texts
+        }
+        // Removing and inserting again (rather than setting texts) drops the row's selection.
+        const int key = list.ItemData(row);
+        list.DeleteRow(row);
+        row = list.InsertRow(row, key, QString());
+    }
+    list.SetImage(row, entry.StatusImage);
+    list.SetText(row, kColumnIp, Latin1(FieldText(entry.IpText)));
+    list.SetText(row, kColumnMac, Latin1(FieldText(entry.MacText)));
+    list.SetText(
+        row, kColumnVersion,
+        Latin1(VersionText(entry.ProtocolVersion, entry.Direction, entry.InterfaceVersion)));
+    list.SetText(row, kColumnProduct, Latin1(FieldText(entry.ProductName)));
+    list.SetText(row, kColumnSystemName, Latin1(FieldText(entry.SystemName)));
+    list.SetText(row, kColumnLocation, Latin1(FieldText(entry.Location)));
+    list.SetText(row, kColumnTrapIp, Latin1(FieldText(entry.TrapIpText)));
+    list.SetText(row, kColumnMask, Latin1(FieldText(entry.SubnetMaskText)));
+    list.SetText(row, kColumnGateway, Latin1(FieldText(entry.GatewayText)));
+    for (int position = 0; position < list.RowCount(); ++position) {
+        list.SetItemData(position, position);
+    }
+}
+
+int MonitorListService::Append(const DeviceRecord& record) {
+    const int slot = Count();
+    if (slot >= kSlots) {
+        prompts_.MessageBox(QStringLiteral("out of 256 device in monitor list"),
+                            QStringLiteral("Error"), UserPrompts::Icon::Error);
+        return -1;
+    }
+    state_.MonitorTable[static_cast<std::size_t>(slot)] = record;
+    ShowMonitorRow(slot);
+    return slot;
+}
+
+int MonitorListService::DiscoverySlotOfRow(int row) const {
+    const QByteArray mac = CellBytes(lists_.discovery, row, kDiscoveryMacColumn);
+    bool found = false;
+    const int slot =
+        FindDiscoveryByMac(state_.DiscoveryTable, lists_.discovery.RowCount(), View(mac), found);
+    return found ? slot : -1;
+}
+
+bool MonitorListService::IsDuplicate(const DeviceRecord& record, int discoveryCount) const {
+    bool found = false;
+    FindMonitorByIp(state_.MonitorTable, Count(), FieldText(record.IpText), found);
+    if (found) {
+        return true;
+    }
+    // Two Discovery List devices with one address are both refused. Slots emptied by this
+    // operation hold no device and do not count.
+    const auto end = state_.DiscoveryTable.begin() + std::clamp(discoveryCount, 0, kSlots);
+    const auto sameAddress =
+        std::count_if(state_.DiscoveryTable.begin(), end, [&](const DeviceRecord& other) {
+            return !FieldText(other.MacText).empty() && other.IpAddress == record.IpAddress;
+        });
+    return sameAddress >= 2;
+}
+
+bool MonitorListService::MoveToMonitor(int slot, int discoveryCount) {
+    DeviceRecord& device = state_.DiscoveryTable[static_cast<std::size_t>(slot)];
+    if (FieldText(device.MacText).empty()) {
+        return false; // moved already
+    }
+    if (IsDuplicate(device, discoveryCount)) {
+        prompts_.MessageBox(QStringLiteral("Duplicate ip "), QStringLiteral("Add fail"),
+                            UserPrompts::Icon::Error);
+        return false;
+    }
+    DeviceRecord entry = device;
+    entry.StatusImage = -1;
+    entry.ListState = kListStateNoRow;
+    if (Append(entry) < 0) {
+        return false;
+    }
+    const QString mac = Latin1(FieldText(device.MacText)).left(12);
+    ListViewModel& discovery = lists_.discovery;
+    for (int row = 0; row < discovery.RowCount(); ++row) {
+        if (discovery.Text(row, kDiscoveryMacColumn).left(12) == mac) {
+            discovery.DeleteRow(row);
+            break;
+        }
+    }
+    device = ZeroRecord();
+    return true;
+}
+
+void MonitorListService::AddToMonitorList() {
+    const std::vector<int> rows = lists_.discoverySelection.SelectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    // Resolve every selected row first: moving devices changes the rows and the selection.
+    std::vector<int> devices;
+    for (int row : rows) {
+        const int slot = DiscoverySlotOfRow(row);
+        if (slot >= 0) {
+            devices.push_back(slot);
+        }
+    }
+    const int discoveryCount = lists_.discovery.RowCount();
+    for (int slot : devices) {
+        MoveToMonitor(slot, discoveryCount);
+    }
+    CloseUp(state_.DiscoveryTable, [discoveryCount](int slot, const DeviceRecord& record) {
+        return slot < discoveryCount && !FieldText(record.MacText).empty();
+    });
+}
+
+void MonitorListService::DiscoveryDoubleClicked() {
+    const std::vector<int> rows = lists_.discoverySelection.SelectedRows();
+    if (rows.size() != 1) {
+        return;
+    }
+    const int slot = DiscoverySlotOfRow(rows.front());
+    if (slot < 0) {
+        return;
+    }
+    if (MoveToMonitor(slot, lists_.discovery.RowCount())) {
+        CloseUp(state_.DiscoveryTable,
+                [slot](int other, const DeviceRecord&) { return other != slot; });
+    }
+}
+
+void MonitorListService::DeleteItem() {
+    const std::vector<int> rows = lists_.monitorSelection.SelectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    if (prompts_.MessageBox(QStringLiteral("Are you sure to delete this item ?"),
+                            QStringLiteral("Warning"), UserPrompts::Icon::Warning,
+                            UserPrompts::Buttons::OkCancel) != UserPrompts::Answer::Ok) {
+        return;
+    }
+    const int count = Count();
+    std::vector<bool> deleted(kDeviceTableSlots, false);
+    for (int row : rows) {
+        const QByteArray ip = CellBytes(lists_.monitor, row, kColumnIp);
+        bool found = false;
+        const int slot = FindMonitorByIp(state_.MonitorTable, count, View(ip), found);
+        if (found) {
+            state_.MonitorTable[static_cast<std::size_t>(slot)] = ZeroRecord();
+            deleted[static_cast<std::size_t>(slot)] = true;
+        }
+    }
+    // Exactly the deleted entries leave the table, even a record loaded from a file with an
+    // address of 0, whose row stays and must keep its entry.
+    CloseUp(state_.MonitorTable, [&](int slot, const DeviceRecord&) {
+        return slot < count && !deleted[static_cast<std::size_t>(slot)];
+    });
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        lists_.monitor.DeleteRow(rows[k] - static_cast<int>(k));
+    }
+}
+
+} // namespace fenwick

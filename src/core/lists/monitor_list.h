@@ -1,0 +1,49 @@
+// The monitor list: the MonitorTable and the Monitor List that shows one row per occupied slot.
+// Devices come in from the Discovery List (or a file, through Append) and leave by "Delete
+// item". Rows are matched to entries by their IP or MAC text, never by position, because the
+// operator may sort the list.
+#pragma once
+
+#include "core/app/program_state.h"
+#include "core/ports/user_prompts.h"
+#include "core/protocol/discovery_service.h"
+
+namespace fenwick {
+
+class MonitorListService {
+public:
+    using Lists = DiscoveryService::Lists;
+
+    MonitorListService(ProgramState& state, UserPrompts& prompts, Lists lists);
+
+    // Occupied slots of the MonitorTable: 0 to Count()-1, one per Monitor List row.
+    int Count() const;
+
+    // Shows MonitorTable[index]: a new row at `index` while its ListState is 0, otherwise the
+    // entry's row (found by IP text, then MAC text) replaced in place. Keys are then renumbered
+    // to positions. The row shown is never selected.
+    void ShowMonitorRow(int index);
+
+    // Copies `record` into the next free slot and appends its row. Returns the slot, or -1
+    // after telling the operator that the table is full.
+    int Append(const DeviceRecord& record);
+
+    // "Add to monitor list": moves the selected Discovery List devices over.
+    void AddToMonitorList();
+    // Double-click on a Discovery List row: moves the one selected device over.
+    void DiscoveryDoubleClicked();
+    // "Delete item": removes the selected Monitor List devices after a confirmation.
+    void DeleteItem();
+
+private:
+    bool IsDuplicate(const DeviceRecord& record, int discoveryCount) const;
+    bool MoveToMonitor(int slot, int discoveryCount);
+    // DiscoveryTable slot of the given Discovery List row, or -1.
+    int DiscoverySlotOfRow(int row) const;
+
+    ProgramState& state_;
+    UserPrompts& prompts_;
+    Lists lists_;
+};
+
+} // namespace fenwick

@@ -1,0 +1,94 @@
+// The real Fenwick program (window, core, POSIX sockets) inside the lab, with a cfg folder
+// matching the lab's switches, and the lab's switch settings to compare against.
+#pragma once
+
+#include "app/fenwick_program.h"
+#include "doubles/recording_prompts.h"
+#include "settings_file.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+
+namespace fenwick::testing {
+
+// The lab's switches, as its settings file describes them; nothing outside a lab.
+inline std::optional<sim::NetworkSettings> LabSettings() {
+    const QByteArray path = qgetenv("FENWICK_LAB_CONFIG");
+    QFile file(QString::fromLocal8Bit(path));
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray text = file.readAll();
+    std::string error;
+    return sim::ParseSettingsText(
+        std::string_view(text.constData(), static_cast<std::size_t>(text.size())), error);
+}
+
+// Runs the event loop until `done` holds or `limitMs` has passed; returns whether it holds.
+inline bool WaitUntil(const std::function<bool()>& done, int limitMs = 5000) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!done()) {
+        if (elapsed.elapsed() > limitMs) {
+            return false;
+        }
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+class LabProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto settings = LabSettings();
+        if (!settings) {
+            GTEST_SKIP() << "not inside the lab (FENWICK_LAB_CONFIG)";
+        }
+        lab = *settings;
+        const QString cfg = folder.path() + QStringLiteral("/cfg");
+        ASSERT_TRUE(QDir().mkpath(cfg));
+        QFile definition(cfg + QStringLiteral("/define.ecf"));
+        ASSERT_TRUE(definition.open(QIODevice::WriteOnly));
+        const auto bytes = EncodeDefinitionFile(lab.agentKey, lab.basePort);
+        definition.write(reinterpret_cast<const char*>(bytes.data()),
+                         static_cast<qint64>(bytes.size()));
+        definition.close();
+        program = std::make_unique<FenwickProgram>(cfg, &prompts);
+        program->Window().show();
+        ASSERT_TRUE(WaitUntil([&] { return program->Window().isVisible(); }));
+    }
+
+    void TearDown() override {
+        if (program) {
+            program->Window().close();
+        }
+    }
+
+    QAbstractButton* Button(const QString& name) {
+        for (QAbstractButton* button : program->Window().findChildren<QAbstractButton*>()) {
+            if (button->accessibleName() == name) {
+                return button;
+            }
+        }
+        ADD_FAILURE() << "no button " << name.toStdString();
+        return nullptr;
+    }
+
+    sim::NetworkSettings lab;
+    QTemporaryDir folder;
+    RecordingPrompts prompts;
+    std::unique_ptr<FenwickProgram> program;
+};
+
+} // namespace fenwick::testing

@@ -2,11 +2,12 @@
 // datagrams.
 #pragma once
 
-#include "codec/byte_order.h"
 #include "codec/definition_file.h"
-#include "codec/packet_header.h"
+#include "codec/record_builders.h"
 #include "core/app/manager_core.h"
+#include "doubles/manual_clock.h"
 #include "doubles/memory_network.h"
+#include "doubles/recording_launcher.h"
 #include "doubles/recording_prompts.h"
 
 #include <QFile>
@@ -19,8 +20,6 @@ namespace fenwick::testing {
 
 inline constexpr std::uint32_t kTestKey = 0x1A2B3C4D;
 inline constexpr std::uint16_t kTestBasePort = 0x1F90;
-
-using Bytes = std::vector<std::uint8_t>;
 
 // Describes one agent's datagram.
 struct Agent {
@@ -49,8 +48,7 @@ struct Agent {
         header.Status = status;
         header.AgentKey = key;
         header.Sequence = sequence;
-        Bytes bytes(kHeaderLength);
-        EncodeHeader(header, std::span<std::uint8_t, kHeaderLength>(bytes.data(), kHeaderLength));
+        Bytes bytes = testing::Datagram(header);
         AppendText(bytes, 1, product);
         AppendText(bytes, 2, systemName);
         AppendText(bytes, 3, location);
@@ -61,22 +59,6 @@ struct Agent {
         AppendAddress(bytes, 6, gateway);
         AppendAddress(bytes, 7, trapIp);
         return bytes;
-    }
-
-    static void AppendText(Bytes& bytes, std::uint16_t type, const std::string& text) {
-        const std::size_t at = bytes.size();
-        bytes.resize(at + 4 + text.size());
-        StoreBe16(&bytes[at], type);
-        StoreBe16(&bytes[at + 2], static_cast<std::uint16_t>(4 + text.size()));
-        std::copy(text.begin(), text.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at + 4));
-    }
-
-    static void AppendAddress(Bytes& bytes, std::uint16_t type, std::uint32_t address) {
-        const std::size_t at = bytes.size();
-        bytes.resize(at + 8);
-        StoreBe16(&bytes[at], type);
-        StoreBe16(&bytes[at + 2], 8);
-        StoreBe32(&bytes[at + 4], address);
     }
 
     // The n-th of a series of agents, with distinct MAC and IP addresses.
@@ -103,8 +85,8 @@ protected:
     QString Folder() const { return root.path() + QStringLiteral("/cfg"); }
 
     ManagerCore& Start() {
-        core =
-            std::make_unique<ManagerCore>(*state, ManagerCore::Ports{prompts, network}, Folder());
+        core = std::make_unique<ManagerCore>(
+            *state, ManagerCore::Ports{prompts, network, clock, clock, launcher}, Folder());
         core->Initialise();
         return *core;
     }
@@ -126,6 +108,8 @@ protected:
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
     RecordingPrompts prompts;
     MemoryNetwork network;
+    ManualClock clock;
+    RecordingLauncher launcher;
     std::unique_ptr<ManagerCore> core;
 };
 

@@ -1,6 +1,6 @@
 #include "manager_core.h"
 
-#include "core/lists/monitor_columns.h"
+#include "core/lists/device_columns.h"
 #include "core/lists/monitor_file.h"
 #include "core/lists/monitor_list.h"
 #include "core/protocol/definition_loader.h"
@@ -12,7 +12,7 @@ namespace fenwick {
 
 ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder, QObject* parent)
     : QObject(parent), state_(state), ports_(ports), configFolder_(std::move(configFolder)),
-      discoveryList_(new ListViewModel(DiscoveryService::DiscoveryColumns(), this)),
+      discoveryList_(new ListViewModel(DiscoveryColumns(), this)),
       monitorList_(new ListViewModel(MonitorColumns(), this)),
       discoverySelection_(new ListSelection(discoveryList_, this)),
       monitorSelection_(new ListSelection(monitorList_, this)),

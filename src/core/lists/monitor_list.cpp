@@ -1,8 +1,8 @@
 #include "monitor_list.h"
 
 #include "codec/device_tables.h"
-#include "codec/text_forms.h"
 #include "core/app/latin1.h"
+#include "core/lists/device_columns.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -11,23 +11,13 @@
 namespace fenwick {
 namespace {
 
-enum MonitorColumn {
-    kColumnStatus,
-    kColumnIp,
-    kColumnMac,
-    kColumnVersion,
-    kColumnProduct,
-    kColumnSystemName,
-    kColumnLocation,
-    kColumnTrapIp,
-    kColumnMask,
-    kColumnGateway,
-};
+constexpr int kColumnIp = ColumnOf(kMonitorFields, DeviceField::Ip);
+constexpr int kColumnMac = ColumnOf(kMonitorFields, DeviceField::Mac);
 
 constexpr int kSlots = static_cast<int>(kDeviceTableSlots);
 
 // The Discovery List shows a device's MAC text in its first column.
-constexpr int kDiscoveryMacColumn = 0;
+constexpr int kDiscoveryMacColumn = ColumnOf(kDiscoveryFields, DeviceField::Mac);
 
 // Moves the entries that `keep` accepts, in their order, to the front of the table and fills
 // every other slot with zero bytes, so that the occupied slots stay contiguous.
@@ -86,17 +76,7 @@ void MonitorListService::ShowMonitorRow(int index) {
         row = list.InsertRow(row, key, QString());
     }
     list.SetImage(row, entry.StatusImage);
-    list.SetText(row, kColumnIp, Latin1(FieldText(entry.IpText)));
-    list.SetText(row, kColumnMac, Latin1(FieldText(entry.MacText)));
-    list.SetText(
-        row, kColumnVersion,
-        Latin1(VersionText(entry.ProtocolVersion, entry.Direction, entry.InterfaceVersion)));
-    list.SetText(row, kColumnProduct, Latin1(FieldText(entry.ProductName)));
-    list.SetText(row, kColumnSystemName, Latin1(FieldText(entry.SystemName)));
-    list.SetText(row, kColumnLocation, Latin1(FieldText(entry.Location)));
-    list.SetText(row, kColumnTrapIp, Latin1(FieldText(entry.TrapIpText)));
-    list.SetText(row, kColumnMask, Latin1(FieldText(entry.SubnetMaskText)));
-    list.SetText(row, kColumnGateway, Latin1(FieldText(entry.GatewayText)));
+    SetDeviceTexts(list, row, entry, kMonitorFields);
     for (int position = 0; position < list.RowCount(); ++position) {
         list.SetItemData(position, position);
     }

@@ -3,8 +3,8 @@
 #include "codec/device_tables.h"
 #include "codec/info_field.h"
 #include "codec/packet_header.h"
-#include "codec/text_forms.h"
 #include "core/app/latin1.h"
+#include "core/lists/device_columns.h"
 
 #include <array>
 
@@ -13,17 +13,7 @@ namespace {
 
 constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
 
-enum DiscoveryColumn {
-    kColumnMac,
-    kColumnIp,
-    kColumnVersion,
-    kColumnProduct,
-    kColumnSystemName,
-    kColumnLocation,
-    kColumnTrapIp,
-    kColumnMask,
-    kColumnGateway,
-};
+constexpr int kColumnMac = ColumnOf(kDiscoveryFields, DeviceField::Mac);
 
 // Marks a record as just heard from, as every store does before copying it into a table.
 void MarkAnswered(DeviceRecord& record, std::uint32_t agentKey) {
@@ -37,21 +27,6 @@ void MarkAnswered(DeviceRecord& record, std::uint32_t agentKey) {
 
 DiscoveryService::DiscoveryService(ProgramState& state, UserPrompts& prompts, Lists lists)
     : state_(state), prompts_(prompts), lists_(lists) {}
-
-std::vector<ListViewModel::Column> DiscoveryService::DiscoveryColumns() {
-    const Qt::Alignment left = Qt::AlignLeft;
-    return {
-        {QStringLiteral("MAC Address"), Qt::AlignHCenter, 100},
-        {QStringLiteral("IP Address"), left, 100},
-        {QStringLiteral("Protocol Version"), left, 100},
-        {QStringLiteral("Product Name"), left, 100},
-        {QStringLiteral("System Name"), left, 100},
-        {QStringLiteral("Location"), left, 100},
-        {QStringLiteral("Trap IP"), left, 100},
-        {QStringLiteral("Subnet Mask"), left, 100},
-        {QStringLiteral("Gateway"), left, 100},
-    };
-}
 
 void DiscoveryService::SendRequest(DatagramSocket* broadcastSocket) {
     if (broadcastSocket == nullptr || broadcastSocket->SetBroadcast(true) != 0) {
@@ -176,22 +151,12 @@ void DiscoveryService::ShowDiscoveryRow(int slot) {
     int row = -1;
     if (record.ListState == kListStateHasRow) {
         row = list.FindRow(kColumnMac, mac);
-        list.SetText(row, kColumnMac, mac);
     } else if (record.ListState == kListStateNoRow) {
         row = list.InsertRow(slot, slot, mac);
     } else {
         return;
     }
-    list.SetText(row, kColumnIp, Latin1(FieldText(record.IpText)));
-    list.SetText(
-        row, kColumnVersion,
-        Latin1(VersionText(record.ProtocolVersion, record.Direction, record.InterfaceVersion)));
-    list.SetText(row, kColumnProduct, Latin1(FieldText(record.ProductName)));
-    list.SetText(row, kColumnSystemName, Latin1(FieldText(record.SystemName)));
-    list.SetText(row, kColumnLocation, Latin1(FieldText(record.Location)));
-    list.SetText(row, kColumnTrapIp, Latin1(FieldText(record.TrapIpText)));
-    list.SetText(row, kColumnMask, Latin1(FieldText(record.SubnetMaskText)));
-    list.SetText(row, kColumnGateway, Latin1(FieldText(record.GatewayText)));
+    SetDeviceTexts(list, row, record, kDiscoveryFields);
 }
 
 } // namespace fenwick

@@ -25,9 +25,6 @@ public:
 
     DiscoveryService(ProgramState& state, UserPrompts& prompts, Lists lists);
 
-    // The Discovery List's columns: MAC, IP, version, names, trap IP, mask, gateway.
-    static std::vector<ListViewModel::Column> DiscoveryColumns();
-
     // "Discovery": permits broadcast, counts the request for every monitored device, empties
     // the list and table, and broadcasts request 1. `socket` may be null (not created).
     void SendRequest(DatagramSocket* broadcastSocket);

@@ -5,7 +5,10 @@
 
 #include "core/app/manager_core.h"
 #include "core/app/program_state.h"
+#include "platform/desktop_launcher.h"
 #include "platform/posix_datagram_socket.h"
+#include "platform/qt_timers.h"
+#include "platform/system_clock.h"
 #include "windows/kestrel_dlg.h"
 #include "windows/message_box_prompts.h"
 
@@ -26,6 +29,9 @@ private:
     // The tables are large; they live on the heap for the whole run.
     std::unique_ptr<ProgramState> state_;
     PosixDatagramSocketFactory sockets_;
+    QtTimers timers_;
+    SystemClock clock_;
+    DesktopLauncher launcher_;
     MessageBoxPrompts messageBoxes_;
     ManagerCore core_;
     CKestrelDlg window_;

@@ -7,6 +7,7 @@
 #include "pictures.h"
 #include "report_list.h"
 #include "status_image_delegate.h"
+#include "trap_info_dlg.h"
 #include "ui_kestrel_dlg.h"
 
 #include <QCloseEvent>
@@ -33,6 +34,7 @@ CKestrelDlg::CKestrelDlg(ManagerCore& core, QWidget* parent)
         0, new StatusImageDelegate(pictures::StatusImages(), ui_->monitorList));
 
     ConnectCommands();
+    connect(&core_, &ManagerCore::TrapIndicatorChanged, this, &CKestrelDlg::SetTrapIndicator);
     EnterEscapeFilter::Install(*this);
 }
 
@@ -161,17 +163,30 @@ void CKestrelDlg::OnAbout() {
     about.exec();
 }
 
-// Commands whose behaviour comes with liveness, traps, device configuration and firmware
-// upgrade.
-void CKestrelDlg::OnViewTrap() {}
+void CKestrelDlg::OnViewTrap() {
+    core_.ViewTrap();
+    CTrapInfoDlg traps(core_.Traps(), this);
+    traps.exec();
+}
+
+void CKestrelDlg::OnViewLog() {
+    core_.ViewLog();
+}
+
+void CKestrelDlg::OnClearLog() {
+    core_.ClearLog();
+}
+
+void CKestrelDlg::OnRefreshTime(int seconds) {
+    core_.SetRefreshSeconds(seconds);
+}
+
+// Commands whose behaviour comes with device configuration and firmware upgrade.
 void CKestrelDlg::OnAddItem() {}
 void CKestrelDlg::OnConfigurationSetting() {}
 void CKestrelDlg::OnPasswordChange() {}
 void CKestrelDlg::OnFirmwareUpgrade() {}
 void CKestrelDlg::OnWebAccess() {}
-void CKestrelDlg::OnViewLog() {}
-void CKestrelDlg::OnClearLog() {}
-void CKestrelDlg::OnRefreshTime(int /*seconds*/) {}
 void CKestrelDlg::OnMonitorListDoubleClick() {}
 
 } // namespace fenwick

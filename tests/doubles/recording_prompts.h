@@ -6,6 +6,7 @@
 #include "doubles/qt_printers.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace fenwick::testing {
@@ -22,6 +23,9 @@ public:
     Answer MessageBox(const QString& text, const QString& caption, Icon icon,
                       Buttons buttons) override {
         boxes.push_back({text, caption, icon, buttons});
+        if (whileOpen) {
+            whileOpen(Box{text, caption, icon, buttons});
+        }
         if (answers.empty()) {
             return Answer::Ok;
         }
@@ -48,6 +52,8 @@ public:
 
     std::vector<Box> boxes;
     std::deque<Answer> answers;
+    // Runs while a box is open, as events do under a real modal box.
+    std::function<void(const Box&)> whileOpen;
     std::vector<FileDialog> fileDialogs;
     std::deque<QString> fileNames; // the operator's choices; empty text or none: cancel
 

@@ -5,7 +5,9 @@
 #include "codec/definition_file.h"
 #include "core/app/manager_core.h"
 #include "core/app/program_state.h"
+#include "doubles/manual_clock.h"
 #include "doubles/memory_network.h"
+#include "doubles/recording_launcher.h"
 #include "doubles/recording_prompts.h"
 
 #include <QApplication>
@@ -43,7 +45,8 @@ public:
             return false;
         }
         file.close();
-        core = std::make_unique<ManagerCore>(*state_, ManagerCore::Ports{prompts, network}, folder);
+        core = std::make_unique<ManagerCore>(
+            *state_, ManagerCore::Ports{prompts, network, clock, clock, launcher}, folder);
         window = std::make_unique<Window>(*core);
         window->show();
         return true;
@@ -51,6 +54,8 @@ public:
 
     RecordingPrompts prompts;
     MemoryNetwork network;
+    ManualClock clock;
+    RecordingLauncher launcher;
     std::unique_ptr<ManagerCore> core;
     std::unique_ptr<Window> window;
 

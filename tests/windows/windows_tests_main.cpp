@@ -3,11 +3,15 @@
 
 int RunKestrelDlgTests(int argc, char** argv);
 int RunMessageBoxPromptsTests(int argc, char** argv);
+int RunMonitoringCommandsTests(int argc, char** argv);
+int RunTrapInfoDlgTests(int argc, char** argv);
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     int failures = 0;
     failures += RunKestrelDlgTests(argc, argv);
     failures += RunMessageBoxPromptsTests(argc, argv);
+    failures += RunMonitoringCommandsTests(argc, argv);
+    failures += RunTrapInfoDlgTests(argc, argv);
     return failures;
 }

@@ -3,6 +3,12 @@
 #include "core/lists/device_columns.h"
 #include "core/lists/monitor_file.h"
 #include "core/lists/monitor_list.h"
+#include "core/monitor/event_log.h"
+#include "core/monitor/liveness_polling.h"
+#include "core/monitor/request_accounting.h"
+#include "core/monitor/trap_list.h"
+#include "core/monitor/trap_reception.h"
+#include "core/monitor/trap_table.h"
 #include "core/protocol/definition_loader.h"
 #include "core/protocol/discovery_service.h"
 #include "core/protocol/protocol_sockets.h"
@@ -26,15 +32,28 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
           state, ports.prompts,
           MonitorListService::Lists{*discoveryList_, *discoverySelection_, *monitorList_,
                                     *monitorSelection_})),
-      monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, configFolder_)) {
+      monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, configFolder_)),
+      eventLog_(
+          std::make_unique<EventLog>(configFolder_, ports.prompts, ports.clock, ports.launcher)),
+      polling_(std::make_unique<LivenessPolling>(state, ports.prompts, ports.timers, *sockets_,
+                                                 *monitor_, *eventLog_)),
+      trapReception_(std::make_unique<TrapReception>(state, *monitor_, *eventLog_)),
+      trapList_(new TrapList(state, this)) {
     new SelectionRule(*discoveryList_, *discoverySelection_, *monitorList_, *monitorSelection_,
                       this);
     discovery_->ShowMonitorRow = [this](int index) { monitor_->ShowMonitorRow(index); };
+    discovery_->MarkAllRequestsSent = [this] { MarkAllRequestsSent(state_.MonitorTable); };
+    trapReception_->ShowTrapArrived = [this] { emit TrapIndicatorChanged(true); };
+    dispatcher_->SetTrapHandler([this](const DeviceRecord&, std::span<const std::uint8_t> body) {
+        trapReception_->HandleTrap(body);
+    });
 }
 
 ManagerCore::~ManagerCore() = default;
 
 void ManagerCore::Initialise() {
+    state_.RefreshSeconds = kInitialRefreshSeconds;
+    ClearTraps(state_.TrapTable, state_.TrapCount);
     if (LoadDefinitionFile(DefinitionFilePath(configFolder_), ports_.prompts, state_.Protocol) !=
         0) {
         ports_.prompts.MessageBox(QStringLiteral("It will cause the application fail\n "),
@@ -48,6 +67,7 @@ void ManagerCore::Initialise() {
 
     sockets_->Open(state_.Protocol.BasePort, state_.Protocol.UnicastPort,
                    [this](DatagramSocket& socket) { dispatcher_->DrainSocket(socket); });
+    polling_->Start();
 
     state_.Pending.WritePendingSetMac({});
     state_.Pending.WritePendingSetIp(0);
@@ -56,6 +76,7 @@ void ManagerCore::Initialise() {
 }
 
 void ManagerCore::Shutdown() {
+    polling_->Stop();
     sockets_->Close();
 }
 
@@ -97,6 +118,22 @@ void ManagerCore::MonitorLoad() {
 
 void ManagerCore::ShowMonitorRow(int index) {
     monitor_->ShowMonitorRow(index);
+}
+
+void ManagerCore::SetRefreshSeconds(int seconds) {
+    polling_->SetRefreshSeconds(seconds);
+}
+
+void ManagerCore::ViewLog() {
+    eventLog_->ViewLog();
+}
+
+void ManagerCore::ClearLog() {
+    eventLog_->ClearLog();
+}
+
+void ManagerCore::ViewTrap() {
+    emit TrapIndicatorChanged(false);
 }
 
 } // namespace fenwick

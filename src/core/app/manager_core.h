@@ -6,7 +6,10 @@
 #include "core/lists/list_selection.h"
 #include "core/lists/list_sort.h"
 #include "core/lists/list_view_model.h"
+#include "core/ports/clock.h"
 #include "core/ports/datagram_socket.h"
+#include "core/ports/launcher.h"
+#include "core/ports/timers.h"
 #include "core/ports/user_prompts.h"
 
 #include <QObject>
@@ -16,10 +19,14 @@
 namespace fenwick {
 
 class DiscoveryService;
+class EventLog;
+class LivenessPolling;
 class MonitorFile;
 class MonitorListService;
 class ProtocolSockets;
 class ReplyDispatcher;
+class TrapList;
+class TrapReception;
 
 class ManagerCore final : public QObject {
     Q_OBJECT
@@ -28,15 +35,20 @@ public:
     struct Ports {
         UserPrompts& prompts;
         DatagramSocketFactory& sockets;
+        Timers& timers;
+        const Clock& clock;
+        Launcher& launcher;
     };
 
     ManagerCore(ProgramState& state, Ports ports, QString configFolder, QObject* parent = nullptr);
     ~ManagerCore() override;
 
-    // The main window's initialisation, in start-up order: definition file, tables cleared,
-    // monitor.cfg restored, sockets opened, pending values cleared.
+    // The main window's initialisation, in start-up order: RefreshSeconds and TrapTable,
+    // definition file, tables cleared, monitor.cfg restored, sockets opened, liveness polling
+    // started (its first cycle due at once), pending values cleared.
     void Initialise();
-    // Closes both protocol sockets; called by every way of ending the program.
+    // Stops the polling and closes both protocol sockets; called by every way of ending the
+    // program.
     void Shutdown();
 
     // "Discovery" button.
@@ -60,11 +72,27 @@ public:
     // Shows MonitorTable[index] in the Monitor List, inserting or refreshing its row.
     void ShowMonitorRow(int index);
 
+    // Option > "Refresh time": 15, 30, 60, 120 or 300 seconds, from the next wait on.
+    void SetRefreshSeconds(int seconds);
+    // View menu: "View log" and "Clear log".
+    void ViewLog();
+    void ClearLog();
+    // "View trap": turns the TrapIndicator green; the window then shows Traps() in the trap
+    // window.
+    void ViewTrap();
+    TrapList& Traps() { return *trapList_; }
+    EventLog& Log() { return *eventLog_; }
+
     ListViewModel& DiscoveryList() { return *discoveryList_; }
     ListViewModel& MonitorList() { return *monitorList_; }
     ListSelection& DiscoverySelection() { return *discoverySelection_; }
     ListSelection& MonitorSelection() { return *monitorSelection_; }
     ProgramState& State() { return state_; }
+
+signals:
+    // TrapIndicator: true (red) when a trap from a monitored device was accepted, false (green)
+    // when the traps are viewed.
+    void TrapIndicatorChanged(bool trapArrived);
 
 private:
     ProgramState& state_;
@@ -80,6 +108,10 @@ private:
     std::unique_ptr<MonitorListService> monitor_;
     std::unique_ptr<MonitorFile> monitorFile_;
     ListSorter sorter_;
+    std::unique_ptr<EventLog> eventLog_;
+    std::unique_ptr<LivenessPolling> polling_;
+    std::unique_ptr<TrapReception> trapReception_;
+    TrapList* trapList_;
 };
 
 } // namespace fenwick

@@ -5,8 +5,14 @@
 #include "codec/device_record.h"
 #include "codec/pending_set.h"
 #include "codec/reply_checks.h"
+#include "codec/trap_entry.h"
+
+#include <cstdint>
 
 namespace fenwick {
+
+// The poll interval at start-up, and the one the menu shows checked then.
+inline constexpr int kInitialRefreshSeconds = 15;
 
 struct ProgramState {
     ProtocolValues Protocol; // AgentKey and the three ports, from the definition file
@@ -14,6 +20,9 @@ struct ProgramState {
     PendingSet Pending;      // PendingSetMac, PendingSetIp
     DeviceTable DiscoveryTable{};
     DeviceTable MonitorTable{};
+    TrapEntryTable TrapTable{};
+    std::int32_t TrapCount = 0;
+    int RefreshSeconds = kInitialRefreshSeconds; // seconds between two polling cycles
 };
 
 } // namespace fenwick

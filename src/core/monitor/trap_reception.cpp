@@ -1,0 +1,47 @@
+#include "trap_reception.h"
+
+#include "codec/device_tables.h"
+#include "codec/event_log_lines.h"
+#include "codec/text_forms.h"
+#include "codec/trap_body.h"
+#include "core/lists/monitor_list.h"
+#include "core/monitor/event_log.h"
+#include "core/monitor/trap_table.h"
+
+#include <string>
+
+namespace fenwick {
+
+TrapReception::TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log)
+    : state_(state), monitor_(monitor), log_(log) {}
+
+void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
+    TrapBody trap;
+    if (!ParseTrapBody(body, trap)) {
+        return; // no whole address: no device to attribute it to
+    }
+    const std::string address = AddressText(trap.address);
+    bool found = false;
+    const int index = FindMonitorByIp(state_.MonitorTable, monitor_.Count(), address, found);
+    if (!found) {
+        return;
+    }
+    if (ShowTrapArrived) {
+        ShowTrapArrived();
+    }
+
+    DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(index)];
+    entry.StatusImage = -1;
+    entry.ListState = kListStateHasRow;
+    entry.Answered = 1;
+    entry.MissCount = 0;
+    monitor_.ShowMonitorRow(index);
+
+    const Timestamp timestamp = FormatTimestamp(log_.TimeSource());
+    log_.AppendToSyslog(std::string_view(timestamp.data(), kTimestampLength));
+    log_.AppendToSyslog(TrapLineTail(address, trap.eventText));
+
+    StoreTrap(state_.TrapTable, state_.TrapCount, timestamp.data(), address, trap.eventText);
+}
+
+} // namespace fenwick

@@ -1,0 +1,33 @@
+// Trap reception: a trap from a monitored device is a sign of life, a line in the event log,
+// an entry in the TrapTable and a red TrapIndicator. Traps from any other address leave no
+// trace.
+#pragma once
+
+#include "core/app/program_state.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace fenwick {
+
+class EventLog;
+class MonitorListService;
+
+class TrapReception {
+public:
+    TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log);
+
+    // The dispatcher's trap handler: `body` is what follows the header, as received.
+    void HandleTrap(std::span<const std::uint8_t> body);
+
+    // Turns the TrapIndicator red; set by whoever shows it.
+    std::function<void()> ShowTrapArrived;
+
+private:
+    ProgramState& state_;
+    MonitorListService& monitor_;
+    EventLog& log_;
+};
+
+} // namespace fenwick

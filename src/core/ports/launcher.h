@@ -1,0 +1,18 @@
+// Port for starting other programs on the desktop. The platform layer starts them without a
+// shell, every argument passed as it is; tests record what would have been started.
+#pragma once
+
+#include <QString>
+
+namespace fenwick {
+
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+
+    // Starts the desktop's text editor on the file at `path`, without waiting for it. False
+    // when it could not be started.
+    virtual bool OpenInTextEditor(const QString& path) = 0;
+};
+
+} // namespace fenwick

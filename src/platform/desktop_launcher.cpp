@@ -1,0 +1,11 @@
+#include "desktop_launcher.h"
+
+#include <QProcess>
+
+namespace fenwick {
+
+bool DesktopLauncher::OpenInTextEditor(const QString& path) {
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+}
+
+} // namespace fenwick

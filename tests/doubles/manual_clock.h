@@ -1,0 +1,114 @@
+// Timers and Clock double: a manual clock that tests advance. Advancing fires every timer that
+// falls due on the way, one at a time in the order of their due times (timers due at the same
+// moment in the order they were armed), with the clock standing at each one's due time while
+// it runs. Local time is the start time plus the time advanced.
+#pragma once
+
+#include "core/ports/clock.h"
+#include "core/ports/timers.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace fenwick::testing {
+
+class ManualClock final : public Timers, public Clock {
+public:
+    explicit ManualClock(QDateTime start = QDateTime(QDate(2004, 1, 5), QTime(9, 30, 0), Qt::UTC))
+        : start_(std::move(start)) {}
+    ManualClock(const ManualClock&) = delete;
+    ManualClock& operator=(const ManualClock&) = delete;
+
+    std::unique_ptr<Timer> Create(Kind kind, std::function<void()> timeout) override {
+        return std::make_unique<ManualTimer>(*this, kind, std::move(timeout));
+    }
+
+    LocalTime LocalNow() const override {
+        const QDateTime now = start_.addMSecs(now_);
+        return {now.date().year(), now.date().month(),  now.date().day(),
+                now.time().hour(), now.time().minute(), now.time().second()};
+    }
+
+    // Milliseconds advanced since the start, and the local time of the start.
+    std::int64_t Now() const { return now_; }
+    const QDateTime& Start() const { return start_; }
+
+    // Fires the earliest timer due at or before `until` and returns true; when none is due, the
+    // clock moves on to `until` and it returns false.
+    bool FireNext(std::int64_t until) {
+        const auto due = std::min_element(timers_.begin(), timers_.end(), Earlier);
+        if (due == timers_.end() || !(*due)->active || (*due)->due > until) {
+            now_ = std::max(now_, until);
+            return false;
+        }
+        ManualTimer& timer = **due;
+        now_ = std::max(now_, timer.due);
+        if (timer.kind == Kind::Periodic) {
+            timer.Arm(timer.interval); // the next period counts from this one
+        } else {
+            timer.active = false;
+        }
+        timer.timeout(); // may stop, re-arm or destroy any timer, this one included
+        return true;
+    }
+
+    // Advances by `milliseconds`, firing whatever falls due.
+    void Advance(std::int64_t milliseconds) {
+        const std::int64_t until = now_ + milliseconds;
+        while (FireNext(until)) {
+        }
+    }
+
+    // Timers armed now.
+    int ActiveTimers() const {
+        return static_cast<int>(
+            std::count_if(timers_.begin(), timers_.end(), [](auto* t) { return t->active; }));
+    }
+
+private:
+    struct ManualTimer final : Timer {
+        ManualTimer(ManualClock& clock, Kind kind, std::function<void()> timeout)
+            : clock(clock), kind(kind), timeout(std::move(timeout)) {
+            clock.timers_.push_back(this);
+        }
+        ~ManualTimer() override { std::erase(clock.timers_, this); }
+
+        void Start(int milliseconds) override {
+            interval = std::max(milliseconds, 0);
+            Arm(interval);
+        }
+        void Stop() override { active = false; }
+        bool IsActive() const override { return active; }
+
+        void Arm(int milliseconds) {
+            due = clock.now_ + milliseconds;
+            sequence = ++clock.sequence_;
+            active = true;
+        }
+
+        ManualClock& clock;
+        Kind kind;
+        std::function<void()> timeout;
+        int interval = 0;
+        std::int64_t due = 0;
+        std::uint64_t sequence = 0;
+        bool active = false;
+    };
+
+    // Active timers first, by due time, then by the order they were armed.
+    static bool Earlier(const ManualTimer* a, const ManualTimer* b) {
+        if (a->active != b->active) {
+            return a->active;
+        }
+        return a->due != b->due ? a->due < b->due : a->sequence < b->sequence;
+    }
+
+    QDateTime start_;
+    std::int64_t now_ = 0;
+    std::uint64_t sequence_ = 0;
+    std::vector<ManualTimer*> timers_;
+};
+
+} // namespace fenwick::testing

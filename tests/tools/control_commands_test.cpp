@@ -1,6 +1,7 @@
 #include "control_commands.h"
 #include "settings_file.h"
 #include "switch_fixtures.h"
+#include "trap_traffic.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -21,6 +22,14 @@ NetworkSettings Network() {
         settings.switches.push_back(sw);
     }
     return settings;
+}
+
+const SteadyTime kNow = SteadyTime{} + std::chrono::hours(3);
+
+// A command against fresh trap traffic; for commands that leave it alone.
+ControlResult RunCommand(std::string_view command, SwitchSet& switches) {
+    TrapTraffic traffic([] { return kNow; });
+    return RunControlCommand(command, switches, traffic);
 }
 
 TEST(ControlCommands, ChangeTheNamedSwitches) {
@@ -44,7 +53,7 @@ TEST(ControlCommands, ChangeTheNamedSwitches) {
     };
     for (const Case& c : cases) {
         SwitchSet switches(Network());
-        const ControlResult result = RunControlCommand(c.command, switches);
+        const ControlResult result = RunCommand(c.command, switches);
         EXPECT_TRUE(result.ok) << c.command << ": " << result.text;
         EXPECT_TRUE(result.datagrams.empty()) << c.command;
         NetworkSettings expected = Network();
@@ -57,8 +66,8 @@ TEST(ControlCommands, ChangeTheNamedSwitches) {
 
 TEST(ControlCommands, FlagsTurnBackOff) {
     SwitchSet switches(Network());
-    ASSERT_TRUE(RunControlCommand("loader all on", switches).ok);
-    ASSERT_TRUE(RunControlCommand("loader 10.77.1.2 off", switches).ok);
+    ASSERT_TRUE(RunCommand("loader all on", switches).ok);
+    ASSERT_TRUE(RunCommand("loader 10.77.1.2 off", switches).ok);
     EXPECT_TRUE(switches.Agents()[0].Settings().loader);
     EXPECT_FALSE(switches.Agents()[1].Settings().loader);
 }
@@ -77,10 +86,20 @@ TEST(ControlCommands, RefuseWhatTheyCannotDo) {
         "version 10.77.1.1 65536",
         "trap 10.77.1.9 hello",
         "trap nowhere hello",
+        "trap-rate",
+        "trap-rate 1000",
+        "trap-rate 0 10",
+        "trap-rate 1000 0",
+        "trap-rate 1000001 1",
+        "trap-rate 1000 3601",
+        "trap-rate -5 10",
+        "trap-rate ten 10",
+        "trap-rate 1000 1.5",
+        "trap-stop",
     };
     for (const char* command : commands) {
         SwitchSet switches(Network());
-        const ControlResult result = RunControlCommand(command, switches);
+        const ControlResult result = RunCommand(command, switches);
         EXPECT_FALSE(result.ok) << command;
         EXPECT_FALSE(result.text.empty()) << command;
         EXPECT_TRUE(result.datagrams.empty()) << command;
@@ -92,7 +111,7 @@ TEST(ControlCommands, RefuseWhatTheyCannotDo) {
 
 TEST(ControlCommands, TrapGoesFromTheSwitchToItsReceiverAtTheBasePort) {
     SwitchSet switches(Network());
-    const ControlResult result = RunControlCommand("trap 10.77.1.2 Port 3 link down", switches);
+    const ControlResult result = RunCommand("trap 10.77.1.2 Port 3 link down", switches);
     ASSERT_TRUE(result.ok) << result.text;
     ASSERT_EQ(result.datagrams.size(), 1u);
     const OutgoingDatagram& trap = result.datagrams[0];
@@ -106,19 +125,19 @@ TEST(ControlCommands, TrapAllSkipsSilentSwitchesAndThoseWithoutReceiver) {
     SwitchSet switches(Network());
     switches.Agents()[0].Settings().silent = true;
     switches.Agents()[2].Settings().trapReceiver = 0;
-    const ControlResult all = RunControlCommand("trap-all cold start", switches);
+    const ControlResult all = RunCommand("trap-all cold start", switches);
     ASSERT_TRUE(all.ok);
     ASSERT_EQ(all.datagrams.size(), 1u);
     EXPECT_EQ(all.datagrams[0].source, Ip("10.77.1.2"));
     // Asked for by name, the other two say why not.
-    EXPECT_FALSE(RunControlCommand("trap 10.77.1.1 x", switches).ok);
-    EXPECT_FALSE(RunControlCommand("trap 10.77.1.3 x", switches).ok);
+    EXPECT_FALSE(RunCommand("trap 10.77.1.1 x", switches).ok);
+    EXPECT_FALSE(RunCommand("trap 10.77.1.3 x", switches).ok);
 }
 
 TEST(ControlCommands, ListShowsTheCurrentSettingsInTheFileFormat) {
     SwitchSet switches(Network());
-    ASSERT_TRUE(RunControlCommand("error 10.77.1.3 2", switches).ok);
-    const ControlResult list = RunControlCommand("list", switches);
+    ASSERT_TRUE(RunCommand("error 10.77.1.3 2", switches).ok);
+    const ControlResult list = RunCommand("list", switches);
     ASSERT_TRUE(list.ok);
     std::string error;
     const auto read =
@@ -127,6 +146,86 @@ TEST(ControlCommands, ListShowsTheCurrentSettingsInTheFileFormat) {
     NetworkSettings expected = Network();
     expected.switches[2].errorCode = 2;
     EXPECT_EQ(*read, expected);
+}
+
+TEST(ControlCommands, TrapTextsOfStormsAndBurstsAreBounded) {
+    const std::string longest(kMaxStormText, 'x');
+    const std::string tooLong(kMaxStormText + 1, 'x');
+    struct Case {
+        std::string command;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"trap-rate 10 1 " + longest, true},
+        {"trap-rate 10 1 " + tooLong, false},
+        {"trap-burst " + longest, true},
+        {"trap-burst " + tooLong, false},
+    };
+    for (const Case& c : cases) {
+        SwitchSet switches(Network());
+        TrapTraffic traffic([] { return kNow; });
+        const ControlResult result = RunControlCommand(c.command, switches, traffic);
+        EXPECT_EQ(result.ok, c.ok) << c.command.substr(0, 20) << ": " << result.text;
+        EXPECT_EQ(traffic.StormRunning(), c.ok && c.command.starts_with("trap-rate"));
+    }
+}
+
+TEST(ControlCommands, TrapRateStartsAStormThatTrapStopEnds) {
+    SwitchSet switches(Network());
+    SteadyTime now = kNow;
+    TrapTraffic traffic([&now] { return now; });
+    const ControlResult started =
+        RunControlCommand("trap-rate 2000 10 step-2000", switches, traffic);
+    ASSERT_TRUE(started.ok) << started.text;
+    EXPECT_EQ(started.text, "storm of 20000 traps at 2000/s for 10 s");
+    EXPECT_TRUE(started.datagrams.empty()) << "storm traps leave from the runner, paced";
+    EXPECT_TRUE(traffic.StormRunning());
+    EXPECT_FALSE(RunControlCommand("trap-rate 10 1", switches, traffic).ok) << "one at a time";
+
+    now += std::chrono::milliseconds(2);
+    const auto traps = traffic.TakeDueTraps(switches, 100);
+    ASSERT_EQ(traps.size(), 5u);
+    EXPECT_EQ(traps[4].bytes, switches.Agents()[1].BuildTrap("step-2000 000005 from 10.77.1.2"));
+
+    const ControlResult stopped = RunControlCommand("trap-stop", switches, traffic);
+    EXPECT_TRUE(stopped.ok);
+    EXPECT_FALSE(traffic.StormRunning());
+    EXPECT_FALSE(RunControlCommand("trap-stop", switches, traffic).ok);
+    // The default text, once the last storm is over.
+    ASSERT_TRUE(RunControlCommand("trap-rate 1 1", switches, traffic).ok);
+    EXPECT_EQ(traffic.TakeDueTraps(switches, 100)[0].bytes,
+              switches.Agents()[0].BuildTrap("storm 000001 from 10.77.1.1"));
+}
+
+TEST(ControlCommands, TrapBurstNumbersOneTrapPerSwitch) {
+    struct Case {
+        const char* command;
+        const char* prefix;
+    };
+    const Case cases[] = {{"trap-burst", "burst"},
+                          {"trap-burst  power restored ", "power restored"}};
+    for (const Case& c : cases) {
+        SwitchSet switches(Network());
+        switches.Agents()[0].Settings().silent = true;
+        const ControlResult result = RunCommand(c.command, switches);
+        ASSERT_TRUE(result.ok) << result.text;
+        EXPECT_EQ(result.text, "2 traps");
+        EXPECT_EQ(result.datagrams, TrapTraffic::Burst(switches, c.prefix));
+        ASSERT_EQ(result.datagrams.size(), 2u);
+        EXPECT_EQ(result.datagrams[1].bytes,
+                  switches.Agents()[2].BuildTrap(std::string(c.prefix) + " 000002 from 10.77.1.3"));
+    }
+}
+
+TEST(ControlCommands, StatsReportTheTrapCounts) {
+    SwitchSet switches(Network());
+    TrapTraffic traffic([] { return kNow; });
+    EXPECT_EQ(RunControlCommand("stats", switches, traffic).text,
+              "traps sent 0\ntraps failed 0\nstorm none");
+    traffic.CountTraps(3, 1);
+    const ControlResult stats = RunControlCommand("stats", switches, traffic);
+    ASSERT_TRUE(stats.ok);
+    EXPECT_EQ(stats.text, "traps sent 2\ntraps failed 1\nstorm none");
 }
 
 } // namespace

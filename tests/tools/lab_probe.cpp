@@ -1,15 +1,19 @@
 // lab_probe: the lab smoke test's client. Runs inside the lab's manager namespace (scripts/lab
 // run -- lab_probe) and checks the simulated switches over real sockets: every switch answers
 // one broadcast discovery with its own information, a unicast poll is answered, a unicast set
-// moves a switch to a new address where it then answers, and a trap asked for through the
-// control channel arrives. Prints what failed and exits 1, or exits 0.
+// moves a switch to a new address where it then answers, a trap asked for through the control
+// channel arrives, every trap of a storm arrives once from the switch whose turn it was while
+// polls are still answered, and a burst brings one trap from each switch. Prints what failed
+// and exits 1, or exits 0.
 #include "codec/info_field.h"
 #include "codec/packet_header.h"
 #include "codec/pending_set.h"
 #include "codec/text_forms.h"
 #include "control_channel.h"
 #include "settings_file.h"
+#include "trap_traffic.h"
 #include "unique_fd.h"
+#include "value_text.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -22,6 +26,7 @@
 #include <netinet/in.h>
 #include <optional>
 #include <poll.h>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/socket.h>
@@ -279,6 +284,128 @@ void Trap(int fd, const std::string& control, const SwitchSettings& sw) {
     }
 }
 
+// The switches as they are now (a set may have moved one), in their order.
+std::vector<SwitchSettings> CurrentSwitches(const std::string& control,
+                                            const NetworkSettings& lab) {
+    std::string output;
+    std::string error;
+    if (SendControlCommand(control, "list", output, error) != 0) {
+        Fail("control channel: " + error);
+        return {};
+    }
+    const auto now =
+        ParseSettingsText("agent-key = " + AgentKeyText(lab.agentKey) +
+                              "\nbase-port = " + std::to_string(lab.basePort) + "\n" + output,
+                          error);
+    if (!now) {
+        Fail("list: " + error);
+        return {};
+    }
+    return now->switches;
+}
+
+// The switches that send traps, in turn order.
+std::vector<std::uint32_t> TrapSenders(const std::vector<SwitchSettings>& switches) {
+    std::vector<std::uint32_t> senders;
+    for (const SwitchSettings& sw : switches) {
+        if (TrapRefusal(sw).empty()) {
+            senders.push_back(sw.ip);
+        }
+    }
+    return senders;
+}
+
+// Receives the numbered traps with `prefix` until `count` have come or the lab is clearly
+// broken; checks each against the switch whose turn it was (`senders`, cyclic). Returns the
+// time from the first to the last arrival.
+Nanoseconds ReceiveNumberedTraps(int fd, const std::string& prefix, std::uint64_t count,
+                                 const std::vector<std::uint32_t>& senders) {
+    std::set<std::uint64_t> seen;
+    Nanoseconds first{}, last{};
+    const auto deadline = Clock::now() + kGiveUp;
+    while (seen.size() < count) {
+        const auto d = Receive(fd, deadline);
+        if (!d) {
+            break;
+        }
+        if (DecodeHeader(d->bytes).CommandCode != kCommandTrap ||
+            d->bytes.size() < kHeaderLength + 5) {
+            continue;
+        }
+        const std::uint8_t* body = d->bytes.data() + kHeaderLength;
+        const std::uint32_t from = (std::uint32_t{body[0]} << 24) | (std::uint32_t{body[1]} << 16) |
+                                   (std::uint32_t{body[2]} << 8) | body[3];
+        const std::string text(reinterpret_cast<const char*>(body + 4));
+        if (!text.starts_with(prefix + " ")) {
+            continue;
+        }
+        const std::uint64_t sequence = std::strtoull(text.c_str() + prefix.size() + 1, nullptr, 10);
+        if (sequence < 1 || sequence > count || !seen.insert(sequence).second) {
+            Fail(prefix + ": an unexpected or repeated trap \"" + text + "\"");
+            continue;
+        }
+        const std::uint32_t turn = senders[(sequence - 1) % senders.size()];
+        if (from != d->source || from != turn || text != NumberedTrapText(prefix, sequence, turn)) {
+            Fail(prefix + ": trap \"" + text + "\" came from " + AddressText(d->source) +
+                 ", not from " + AddressText(turn));
+        }
+        first = seen.size() == 1 ? d->arrival : first;
+        last = d->arrival;
+    }
+    if (seen.size() != count) {
+        Fail(prefix + ": " + std::to_string(seen.size()) + " of " + std::to_string(count) +
+             " traps arrived");
+    }
+    return last - first;
+}
+
+void Storm(int trapFd, int pollFd, const std::string& control, const NetworkSettings& lab) {
+    const std::vector<SwitchSettings> switches = CurrentSwitches(control, lab);
+    const std::vector<std::uint32_t> senders = TrapSenders(switches);
+    const SwitchSettings* polled = nullptr;
+    for (const SwitchSettings& sw : switches) {
+        polled = polled == nullptr && TrapRefusal(sw).empty() && !sw.loader &&
+                         sw.protocolVersion == kProtocolVersion && sw.errorCode == 0
+                     ? &sw
+                     : polled;
+    }
+    if (senders.empty() || polled == nullptr) {
+        Fail("the storm needs switches that send traps");
+        return;
+    }
+    const std::uint32_t rate = 1000;
+    const std::uint32_t seconds = 2;
+    std::string output;
+    std::string error;
+    if (SendControlCommand(control,
+                           "trap-rate " + std::to_string(rate) + " " + std::to_string(seconds) +
+                               " probe-storm",
+                           output, error) != 0) {
+        Fail("trap-rate: " + error);
+        return;
+    }
+    // The switches keep answering while the storm goes on.
+    Poll(pollFd, lab, *polled);
+    const Nanoseconds span =
+        ReceiveNumberedTraps(trapFd, "probe-storm", std::uint64_t{rate} * seconds, senders);
+    if (SendControlCommand(control, "stats", output, error) != 0) {
+        Fail("stats: " + error);
+    } else if (output.find("storm finished rate 1000 seconds 2 planned 2000 taken 2000 sent 2000 "
+                           "failed 0") == std::string::npos) {
+        Fail("stats after the storm: " + output);
+    }
+    std::printf("lab_probe: a storm of %u traps at %u/s from %zu switches arrived over %.3f s\n",
+                rate * seconds, rate, senders.size(), static_cast<double>(span.count()) / 1e9);
+
+    if (SendControlCommand(control, "trap-burst probe-burst", output, error) != 0) {
+        Fail("trap-burst: " + error);
+        return;
+    }
+    const Nanoseconds burst = ReceiveNumberedTraps(trapFd, "probe-burst", senders.size(), senders);
+    std::printf("lab_probe: a burst of %zu traps arrived within %lld us\n", senders.size(),
+                static_cast<long long>(burst.count() / 1000));
+}
+
 const char* Environment(const char* name) {
     const char* value = std::getenv(name);
     if (value == nullptr || *value == '\0') {
@@ -316,11 +443,12 @@ int Main() {
         Poll(unicast.Get(), *lab, *polled);
         MoveByUnicastSet(unicast.Get(), *lab, *moved);
         Trap(broadcast.Get(), control, *polled);
+        Storm(broadcast.Get(), unicast.Get(), control, *lab);
     }
     if (failures != 0) {
         return 1;
     }
-    std::printf("lab_probe: discovery, poll, set and trap all as expected\n");
+    std::printf("lab_probe: discovery, poll, set, trap, storm and burst all as expected\n");
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "codec/text_forms.h"
 #include "settings_file.h"
+#include "trap_traffic.h"
 #include "value_text.h"
 
 #include <functional>
@@ -64,21 +65,6 @@ ControlResult ForEachSelected(std::string_view arguments, SwitchSet& switches,
     return Done();
 }
 
-// Why a switch cannot send a trap, or empty when it can.
-std::string TrapRefusal(const SwitchSettings& sw) {
-    if (sw.silent) {
-        return "switch " + AddressText(sw.ip) + " is silent";
-    }
-    if (sw.trapReceiver == 0) {
-        return "switch " + AddressText(sw.ip) + " has no trap receiver";
-    }
-    return {};
-}
-
-OutgoingDatagram TrapFrom(const Agent& agent, std::string_view text, std::uint16_t port) {
-    return {agent.Settings().ip, agent.Settings().trapReceiver, port, agent.BuildTrap(text)};
-}
-
 ControlResult Trap(std::string_view arguments, SwitchSet& switches) {
     std::string_view text;
     const std::string_view target = FirstWord(arguments, text);
@@ -94,7 +80,7 @@ ControlResult Trap(std::string_view arguments, SwitchSet& switches) {
         return Fail(refusal);
     }
     ControlResult result = Done("1 trap");
-    result.datagrams.push_back(TrapFrom(*agent, text, switches.BasePort()));
+    result.datagrams.push_back(TrapDatagram(*agent, text, switches.BasePort()));
     return result;
 }
 
@@ -102,9 +88,41 @@ ControlResult TrapAll(std::string_view text, SwitchSet& switches) {
     ControlResult result = Done();
     for (const Agent& agent : switches.Agents()) {
         if (TrapRefusal(agent.Settings()).empty()) {
-            result.datagrams.push_back(TrapFrom(agent, text, switches.BasePort()));
+            result.datagrams.push_back(TrapDatagram(agent, text, switches.BasePort()));
         }
     }
+    result.text = std::to_string(result.datagrams.size()) + " traps";
+    return result;
+}
+
+// "RATE SECONDS [TEXT]": RATE traps a second in all, for SECONDS; TEXT defaults to "storm".
+ControlResult TrapRate(std::string_view arguments, SwitchSet& switches, TrapTraffic& traffic) {
+    std::string_view rest;
+    const auto rate = ParseNumber(FirstWord(arguments, rest), kMaxTrapRate);
+    std::string_view text;
+    const auto seconds = ParseNumber(FirstWord(rest, text), kMaxStormSeconds);
+    if (!rate || !seconds || *rate == 0 || *seconds == 0) {
+        return Fail("expected trap-rate RATE SECONDS [TEXT], RATE 1.." +
+                    std::to_string(kMaxTrapRate) + " traps a second, SECONDS 1.." +
+                    std::to_string(kMaxStormSeconds));
+    }
+    if (text.size() > kMaxStormText) {
+        return Fail("the text may have at most " + std::to_string(kMaxStormText) + " characters");
+    }
+    const StormPlan plan{*rate, *seconds, text.empty() ? std::string("storm") : std::string(text)};
+    if (const std::string refusal = traffic.StartStorm(plan, switches); !refusal.empty()) {
+        return Fail(refusal);
+    }
+    return Done("storm of " + std::to_string(std::uint64_t{*rate} * *seconds) + " traps at " +
+                std::to_string(*rate) + "/s for " + std::to_string(*seconds) + " s");
+}
+
+ControlResult TrapBurst(std::string_view text, SwitchSet& switches) {
+    if (text.size() > kMaxStormText) {
+        return Fail("the text may have at most " + std::to_string(kMaxStormText) + " characters");
+    }
+    ControlResult result = Done();
+    result.datagrams = TrapTraffic::Burst(switches, text.empty() ? "burst" : text);
     result.text = std::to_string(result.datagrams.size()) + " traps";
     return result;
 }
@@ -125,41 +143,53 @@ ControlResult List(SwitchSet& switches) {
 
 struct Command {
     std::string_view name;
-    std::function<ControlResult(std::string_view arguments, SwitchSet& switches)> run;
+    std::function<ControlResult(std::string_view arguments, SwitchSet& switches,
+                                TrapTraffic& traffic)>
+        run;
 };
+
+// Most commands concern the switches alone.
+template <typename F> auto OnSwitches(F f) {
+    return [f](std::string_view arguments, SwitchSet& switches, TrapTraffic&) {
+        return f(arguments, switches);
+    };
+}
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"ping", [](std::string_view, SwitchSet&) { return Done(); }},
-        {"list", [](std::string_view, SwitchSet& s) { return List(s); }},
-        {"trap", Trap},
-        {"trap-all", TrapAll},
-        {"silent",
-         [](std::string_view a, SwitchSet& s) {
+        {"ping", OnSwitches([](std::string_view, SwitchSet&) { return Done(); })},
+        {"list", OnSwitches([](std::string_view, SwitchSet& s) { return List(s); })},
+        {"trap", OnSwitches(Trap)},
+        {"trap-all", OnSwitches(TrapAll)},
+        {"trap-rate", TrapRate},
+        {"trap-stop",
+         [](std::string_view, SwitchSet&, TrapTraffic& t) {
+             return t.StopStorm() ? Done("storm stopped") : Fail("no storm is running");
+         }},
+        {"trap-burst", OnSwitches(TrapBurst)},
+        {"stats", [](std::string_view, SwitchSet&, TrapTraffic& t) { return Done(t.StatsText()); }},
+        {"silent", OnSwitches([](std::string_view a, SwitchSet& s) {
              return ForEachSelected<bool>(a, s, ParseSwitch, "on|off",
                                           [](SwitchSettings& sw, bool on) { sw.silent = on; });
-         }},
-        {"loader",
-         [](std::string_view a, SwitchSet& s) {
+         })},
+        {"loader", OnSwitches([](std::string_view a, SwitchSet& s) {
              return ForEachSelected<bool>(a, s, ParseSwitch, "on|off",
                                           [](SwitchSettings& sw, bool on) { sw.loader = on; });
-         }},
-        {"error",
-         [](std::string_view a, SwitchSet& s) {
+         })},
+        {"error", OnSwitches([](std::string_view a, SwitchSet& s) {
              return ForEachSelected<std::uint32_t>(
                  a, s, [](std::string_view v) { return ParseNumber(v, kMaxErrorCode); }, "0..15",
                  [](SwitchSettings& sw, std::uint32_t n) {
                      sw.errorCode = static_cast<std::uint8_t>(n);
                  });
-         }},
-        {"version",
-         [](std::string_view a, SwitchSet& s) {
+         })},
+        {"version", OnSwitches([](std::string_view a, SwitchSet& s) {
              return ForEachSelected<std::uint32_t>(
                  a, s, [](std::string_view v) { return ParseNumber(v, 0xFFFF); }, "0..65535",
                  [](SwitchSettings& sw, std::uint32_t n) {
                      sw.protocolVersion = static_cast<std::uint16_t>(n);
                  });
-         }},
+         })},
     };
     return commands;
 }
@@ -175,7 +205,7 @@ std::string CommandNames() {
 
 } // namespace
 
-ControlResult RunControlCommand(std::string_view line, SwitchSet& switches) {
+ControlResult RunControlCommand(std::string_view line, SwitchSet& switches, TrapTraffic& traffic) {
     std::string_view arguments;
     const std::string_view name = FirstWord(line, arguments);
     if (name == "help") {
@@ -183,7 +213,7 @@ ControlResult RunControlCommand(std::string_view line, SwitchSet& switches) {
     }
     for (const Command& command : Commands()) {
         if (command.name == name) {
-            return command.run(arguments, switches);
+            return command.run(arguments, switches, traffic);
         }
     }
     return Fail("unknown command \"" + std::string(name) + "\"; known: " + CommandNames());

@@ -4,32 +4,33 @@
 //   list                      every switch as a [switch] block of the settings file
 //   trap IP TEXT              the switch at IP sends a trap with TEXT to its trap receiver
 //   trap-all TEXT             every switch that is not silent and has a trap receiver does
+//   trap-rate RATE SECONDS [TEXT]
+//                             a storm: RATE traps a second in all, for SECONDS, taken in turn
+//                             from those switches; answers at once, the traps follow
+//   trap-stop                 ends the storm early
+//   trap-burst [TEXT]         one trap from each of those switches, all in one system call
+//   stats                     traps sent and failed, and the running or last storm
 //   silent IP|all on|off      answer nothing
 //   loader IP|all on|off      boot loader mode (code 12 to discovery and polls)
 //   error IP|all N            error code N (0..15) in every reply; 0 for none
 //   version IP|all N          protocol version N in every header
 //   help                      this list
 //
-// Room is kept for more (trap rates, the firmware transfer, restart delays): each command is
-// one entry of the table in control_commands.cpp.
+// Storm and burst traps carry a sequence number: "TEXT 000123 from 10.77.1.5".
+// Room is kept for more (the firmware transfer, restart delays): each command is one entry of
+// the table in control_commands.cpp.
 #pragma once
 
+#include "outgoing_datagram.h"
 #include "switch_set.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace fenwick::sim {
 
-// A datagram a command asks to send, from a switch's own address.
-struct OutgoingDatagram {
-    std::uint32_t source = 0;
-    std::uint32_t destination = 0;
-    std::uint16_t port = 0;
-    std::vector<std::uint8_t> bytes;
-};
+class TrapTraffic;
 
 struct ControlResult {
     bool ok = false;
@@ -37,6 +38,7 @@ struct ControlResult {
     std::vector<OutgoingDatagram> datagrams;
 };
 
-ControlResult RunControlCommand(std::string_view line, SwitchSet& switches);
+// `traffic` keeps the trap storms and the trap counts that stats reports.
+ControlResult RunControlCommand(std::string_view line, SwitchSet& switches, TrapTraffic& traffic);
 
 } // namespace fenwick::sim

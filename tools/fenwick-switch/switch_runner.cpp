@@ -10,6 +10,24 @@
 #include <vector>
 
 namespace fenwick::sim {
+namespace {
+
+// Storm traps handed to the socket per round; the loop looks at requests between rounds.
+inline constexpr std::size_t kStormRound = 256;
+
+// How long poll may wait: until `wake`, or without limit when there is none.
+const timespec* PollTimeout(std::optional<SteadyTime> wake, timespec& room) {
+    if (!wake) {
+        return nullptr;
+    }
+    const auto left = std::max(std::chrono::nanoseconds(*wake - std::chrono::steady_clock::now()),
+                               std::chrono::nanoseconds(0));
+    room.tv_sec = static_cast<time_t>(left.count() / 1'000'000'000);
+    room.tv_nsec = static_cast<long>(left.count() % 1'000'000'000);
+    return &room;
+}
+
+} // namespace
 
 int SwitchRunner::Run() {
     for (;;) {
@@ -22,7 +40,9 @@ int SwitchRunner::Run() {
         for (const ControlConnection& client : clients_) {
             watched.push_back({client.Fd(), POLLIN, 0});
         }
-        if (poll(watched.data(), watched.size(), -1) < 0) {
+        timespec room{};
+        if (ppoll(watched.data(), watched.size(), PollTimeout(traffic_.NextWake(), room), nullptr) <
+            0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -49,6 +69,22 @@ int SwitchRunner::Run() {
         if (control_ && watched[2].revents != 0) {
             AcceptClients();
         }
+        SendDueTraps();
+    }
+}
+
+void SwitchRunner::SendDueTraps() {
+    const std::vector<OutgoingDatagram> traps = traffic_.TakeDueTraps(switches_, kStormRound);
+    if (traps.empty()) {
+        return;
+    }
+    std::string error;
+    const std::size_t failed = socket_.SendAll(traps, error);
+    traffic_.CountStormTraps(traps.size(), failed);
+    // One line per storm is enough; stats has the count.
+    if (failed > 0 && !stormFailureTold_) {
+        std::fprintf(stderr, "fenwick-switch: storm: %s\n", error.c_str());
+        stormFailureTold_ = true;
     }
 }
 
@@ -155,9 +191,14 @@ void SwitchRunner::ServeClient(ControlConnection& client) {
     case ControlConnection::State::Complete:
         break;
     }
-    ControlResult result = RunControlCommand(client.Line(), switches_);
+    const bool stormBefore = traffic_.StormRunning();
+    ControlResult result = RunControlCommand(client.Line(), switches_, traffic_);
+    if (!stormBefore && traffic_.StormRunning()) {
+        stormFailureTold_ = false;
+    }
     std::string error;
-    if (!Send(result.datagrams, error)) {
+    // Every datagram a command sends is a trap.
+    if (!Send(result.datagrams, error, true)) {
         result.ok = false;
         result.text = error;
     }
@@ -169,11 +210,15 @@ void SwitchRunner::ServeClient(ControlConnection& client) {
     client.Answer(FormatControlAnswer(result.ok, result.text));
 }
 
-bool SwitchRunner::Send(const std::vector<OutgoingDatagram>& datagrams, std::string& error) {
+bool SwitchRunner::Send(const std::vector<OutgoingDatagram>& datagrams, std::string& error,
+                        bool traps) {
     if (datagrams.empty()) {
         return true;
     }
     const std::size_t failed = socket_.SendAll(datagrams, error);
+    if (traps) {
+        traffic_.CountTraps(datagrams.size(), failed);
+    }
     if (failed > 1) {
         error += " (and " + std::to_string(failed - 1) + " more)";
     }

@@ -1,12 +1,14 @@
 // The event loop of a running fenwick-switch: one thread, poll(2) over the agent socket, the
 // control channel and a signal descriptor, so that requests, commands and SIGTERM are handled
-// in arrival order and nothing needs a lock.
+// in arrival order and nothing needs a lock. A trap storm sets the poll's timeout: its traps
+// leave between requests, in bounded rounds, so the switches keep answering during a storm.
 #pragma once
 
 #include "address_assigner.h"
 #include "agent_socket.h"
 #include "control_channel.h"
 #include "switch_set.h"
+#include "trap_traffic.h"
 #include "unique_fd.h"
 
 #include <list>
@@ -19,7 +21,8 @@ public:
     SwitchRunner(SwitchSet switches, AgentSocket socket, std::optional<ControlServer> control,
                  std::optional<AddressAssigner> addresses, UniqueFd signals, bool verbose)
         : switches_(std::move(switches)), socket_(std::move(socket)), control_(std::move(control)),
-          addresses_(std::move(addresses)), signals_(std::move(signals)), verbose_(verbose) {}
+          addresses_(std::move(addresses)), signals_(std::move(signals)), verbose_(verbose),
+          traffic_([] { return std::chrono::steady_clock::now(); }) {}
 
     // Runs until SIGINT or SIGTERM; returns the process exit status.
     int Run();
@@ -30,7 +33,10 @@ private:
     void AfterAnswer(const Agent& agent, AgentEvent event, std::uint32_t previousIp);
     void AcceptClients();
     void ServeClient(ControlConnection& client);
-    bool Send(const std::vector<OutgoingDatagram>& datagrams, std::string& error);
+    // `traps`: the datagrams count towards the trap figures of stats.
+    bool Send(const std::vector<OutgoingDatagram>& datagrams, std::string& error,
+              bool traps = false);
+    void SendDueTraps();
 
     SwitchSet switches_;
     AgentSocket socket_;
@@ -39,6 +45,8 @@ private:
     UniqueFd signals_;
     bool verbose_;
     std::list<ControlConnection> clients_;
+    TrapTraffic traffic_;
+    bool stormFailureTold_ = false;
 };
 
 } // namespace fenwick::sim

@@ -87,6 +87,12 @@ void CKestrelDlg::ConnectCommands() {
 }
 
 void CKestrelDlg::SetTrapIndicator(bool trapArrived) {
+    // Every accepted trap reports red; drawing the picture again each time would cost a trap
+    // storm dearly.
+    if (trapIndicatorRed_ == trapArrived) {
+        return;
+    }
+    trapIndicatorRed_ = trapArrived;
     pictures::Show(*ui_->TrapIndicator, trapArrived ? pictures::kRedDisc : pictures::kGreenDisc);
 }
 

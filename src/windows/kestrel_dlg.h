@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class CKestrelDlg;
@@ -64,6 +65,7 @@ private:
     ManagerCore& core_;
     std::unique_ptr<Ui::CKestrelDlg> ui_;
     bool initialised_ = false;
+    std::optional<bool> trapIndicatorRed_; // what the TrapIndicator shows; nothing before the first
 };
 
 } // namespace fenwick

@@ -70,10 +70,10 @@ void MonitorListService::ShowMonitorRow(int index) {
         if (row < 0) {
             return; // every entry with a row is found by one of its texts
         }
-        // Removing and inserting again (rather than setting texts) drops the row's selection.
-        const int key = list.ItemData(row);
-        list.DeleteRow(row);
-        row = list.InsertRow(row, key, QString());
+        // The refreshed row stands at its place with its key, shown unselected as a row put in
+        // afresh would be. Refreshing in place keeps a trap storm from rebuilding the list.
+        lists_.monitorSelection.DeselectRow(row);
+        list.SetText(row, 0, QString());
     }
     list.SetImage(row, entry.StatusImage);
     SetDeviceTexts(list, row, entry, kMonitorFields);

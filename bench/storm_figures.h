@@ -1,5 +1,4 @@
-// The lab's simulated switches through their control channel (FENWICK_LAB_CONTROL), and the
-// storm figures their "stats" command reports.
+// The storm figures that the lab switches' "stats" command reports.
 #pragma once
 
 #include <cstdint>
@@ -7,17 +6,6 @@
 #include <string>
 
 namespace fenwick::bench {
-
-class SwitchControl {
-public:
-    explicit SwitchControl(std::string path) : path_(std::move(path)) {}
-
-    // The answer's lines, or nothing after printing why the command failed.
-    std::optional<std::string> Run(const std::string& command) const;
-
-private:
-    std::string path_;
-};
 
 // "storm STATE rate R seconds S planned N taken N sent N failed N elapsed-ms T late-max-ms L".
 struct StormFigures {

@@ -1,9 +1,6 @@
-#include "switch_control.h"
-
-#include "control_channel.h"
+#include "storm_figures.h"
 
 #include <charconv>
-#include <cstdio>
 #include <sstream>
 
 namespace fenwick::bench {
@@ -19,16 +16,6 @@ template <typename T> void ReadNumber(const std::string& text, T& out) {
 }
 
 } // namespace
-
-std::optional<std::string> SwitchControl::Run(const std::string& command) const {
-    std::string output;
-    std::string error;
-    if (sim::SendControlCommand(path_, command, output, error) != 0) {
-        std::fprintf(stderr, "switch control \"%s\": %s\n", command.c_str(), error.c_str());
-        return std::nullopt;
-    }
-    return output;
-}
 
 std::optional<StormFigures> ParseStormFigures(const std::string& stats) {
     std::istringstream lines(stats);

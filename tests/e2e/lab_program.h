@@ -3,8 +3,11 @@
 #pragma once
 
 #include "app/fenwick_program.h"
+#include "codec/text_forms.h"
+#include "core/lists/device_columns.h"
 #include "doubles/recording_prompts.h"
 #include "settings_file.h"
+#include "switch_control.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -17,6 +20,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace fenwick::testing {
 
@@ -56,7 +61,7 @@ protected:
             GTEST_SKIP() << "not inside the lab (FENWICK_LAB_CONFIG)";
         }
         lab = *settings;
-        const QString cfg = folder.path() + QStringLiteral("/cfg");
+        const QString cfg = ConfigFolder();
         ASSERT_TRUE(QDir().mkpath(cfg));
         QFile definition(cfg + QStringLiteral("/define.ecf"));
         ASSERT_TRUE(definition.open(QIODevice::WriteOnly));
@@ -73,6 +78,39 @@ protected:
         if (program) {
             program->Window().close();
         }
+    }
+
+    QString ConfigFolder() const { return folder.path() + QStringLiteral("/cfg"); }
+
+    // Sends one command to the lab's switches; a command they refuse fails the test.
+    bool Control(const std::string& command) {
+        const sim::SwitchControl control(qEnvironmentVariable("FENWICK_LAB_CONTROL").toStdString());
+        const bool done = control.Run(command).has_value();
+        EXPECT_TRUE(done) << command;
+        return done;
+    }
+
+    void DiscoverEverySwitch() {
+        ListViewModel& list = program->Core().DiscoveryList();
+        Button(QStringLiteral("Discovery"))->click();
+        const int switches = static_cast<int>(lab.switches.size());
+        ASSERT_TRUE(WaitUntil([&] { return list.RowCount() >= switches; }))
+            << list.RowCount() << " of " << switches;
+    }
+
+    // Discovers the lab and moves the switches at these positions of its settings to the
+    // monitor list, as an operator would.
+    void MonitorSwitches(const std::vector<std::size_t>& positions) {
+        ASSERT_NO_FATAL_FAILURE(DiscoverEverySwitch());
+        for (std::size_t position : positions) {
+            const std::string mac = MacText(lab.switches.at(position).mac);
+            const int row = program->Core().DiscoveryList().FindRow(
+                ColumnOf(kDiscoveryFields, DeviceField::Mac), QString::fromStdString(mac));
+            ASSERT_GE(row, 0) << mac;
+            program->Core().DiscoverySelection().SelectRow(row);
+        }
+        Button(QStringLiteral("Add to monitor list"))->click();
+        ASSERT_EQ(program->Core().MonitorList().RowCount(), static_cast<int>(positions.size()));
     }
 
     QAbstractButton* Button(const QString& name) {

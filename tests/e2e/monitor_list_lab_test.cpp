@@ -51,7 +51,6 @@ using ShownRow = std::pair<int, QStringList>;
 
 class MonitorListInTheLab : public LabProgram {
 protected:
-    QString ConfigFolder() const { return folder.path() + QStringLiteral("/cfg"); }
     QString MonitorFilePath() const { return ConfigFolder() + QStringLiteral("/monitor.cfg"); }
 
     // Ends the program and starts it again on the same cfg folder, as an operator would.
@@ -61,14 +60,6 @@ protected:
         program = std::make_unique<FenwickProgram>(ConfigFolder(), &prompts);
         program->Window().show();
         ASSERT_TRUE(WaitUntil([&] { return program->Window().isVisible(); }));
-    }
-
-    void DiscoverEverySwitch() {
-        ListViewModel& list = program->Core().DiscoveryList();
-        Button(QStringLiteral("Discovery"))->click();
-        const int switches = static_cast<int>(lab.switches.size());
-        ASSERT_TRUE(WaitUntil([&] { return list.RowCount() >= switches; }))
-            << list.RowCount() << " of " << switches;
     }
 
     void TriggerMenuItem(const QString& text) {

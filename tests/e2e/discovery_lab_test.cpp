@@ -3,8 +3,6 @@
 #include "codec/text_forms.h"
 #include "lab_program.h"
 
-#include <QApplication>
-
 namespace fenwick::testing {
 namespace {
 
@@ -69,9 +67,3 @@ TEST_F(DiscoveryInTheLab, OnePressListsEverySwitchWithItsTexts) {
 
 } // namespace
 } // namespace fenwick::testing
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

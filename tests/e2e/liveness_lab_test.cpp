@@ -5,7 +5,6 @@
 #include "event_log_file.h"
 #include "lab_program.h"
 
-#include <QApplication>
 #include <map>
 
 namespace fenwick::testing {
@@ -165,11 +164,3 @@ TEST_F(LivenessInTheLab, SilentSwitchIsDeclaredNotAliveUntilItAnswersAgain) {
 
 } // namespace
 } // namespace fenwick::testing
-
-int main(int argc, char** argv) {
-    // A zone away from UTC, so that timestamps in UTC instead of local time show.
-    qputenv("TZ", "FWK-05:30");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

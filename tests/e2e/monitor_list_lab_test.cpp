@@ -6,7 +6,6 @@
 #include "lab_program.h"
 
 #include <QAction>
-#include <QApplication>
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -168,9 +167,3 @@ TEST_F(MonitorListInTheLab, SavedListComesBackAfterARestartInTheRecordLayout) {
 
 } // namespace
 } // namespace fenwick::testing
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

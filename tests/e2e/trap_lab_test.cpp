@@ -186,11 +186,3 @@ TEST_F(TrapsInTheLab, TrapsFromMonitoredSwitchesAreLoggedStoredAndListed) {
 
 } // namespace
 } // namespace fenwick::testing
-
-int main(int argc, char** argv) {
-    // A zone away from UTC, so that timestamps in UTC instead of local time show.
-    qputenv("TZ", "FWK-05:30");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

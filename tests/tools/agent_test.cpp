@@ -113,16 +113,9 @@ TEST(AgentAnswers, NothingForRequestsThatAreNotForThisSwitch) {
 // The manager's own set body builder makes the requests, so both ends agree on the layout.
 Bytes SetBody(const SwitchSettings& wanted, std::string_view password,
               std::string_view newPassword = {}) {
-    DeviceRecord record = ZeroRecord();
+    DeviceRecord record = RecordOf(wanted);
     SetFieldText(record.Password, password);
     SetFieldText(record.NewPassword, newPassword);
-    SetFieldText(record.ProductName, wanted.product);
-    SetFieldText(record.SystemName, wanted.systemName);
-    SetFieldText(record.Location, wanted.location);
-    record.IpAddress = wanted.ip;
-    record.SubnetMask = wanted.subnetMask;
-    record.Gateway = wanted.gateway;
-    record.TrapIp = wanted.trapReceiver;
     PendingSet pending;
     Bytes body(kMaxSetBodyLength);
     body.resize(static_cast<std::size_t>(BuildSetBody(record, body, pending)));

@@ -5,6 +5,7 @@
 // channel arrives, every trap of a storm arrives once from the switch whose turn it was while
 // polls are still answered, and a burst brings one trap from each switch. Prints what failed
 // and exits 1, or exits 0.
+#include "agent.h"
 #include "codec/info_field.h"
 #include "codec/packet_header.h"
 #include "codec/pending_set.h"
@@ -237,15 +238,8 @@ void MoveByUnicastSet(int fd, const NetworkSettings& lab, SwitchSettings sw) {
     const std::uint32_t oldIp = sw.ip;
     sw.ip = 0x0A4D6401; // 10.77.100.1, outside what the generator hands out first
     sw.systemName = "moved";
-    DeviceRecord record = ZeroRecord();
+    DeviceRecord record = RecordOf(sw);
     SetFieldText(record.Password, sw.password);
-    SetFieldText(record.ProductName, sw.product);
-    SetFieldText(record.SystemName, sw.systemName);
-    SetFieldText(record.Location, sw.location);
-    record.IpAddress = sw.ip;
-    record.SubnetMask = sw.subnetMask;
-    record.Gateway = sw.gateway;
-    record.TrapIp = sw.trapReceiver;
     Bytes request(kHeaderLength + kMaxSetBodyLength);
     BuildTargetedRequestHeader(kCommandSetUnicast, lab.agentKey, MacText(sw.mac), 0x1234,
                                std::span<std::uint8_t, kHeaderLength>(request.data(), 40));

@@ -15,8 +15,14 @@ namespace {
 // A boot loader cannot configure the switch.
 inline constexpr std::uint8_t kErrorCommand = 3;
 
-// The settings as the manager's record holds them, so that the codec's body parser can lay a
-// set request over them: the fields the request carries replace these, the others stay.
+// The checks the manager's configuration window makes before it sends.
+bool AcceptableAddresses(const DeviceRecord& r) {
+    return CheckHostAddress(r.IpAddress) == 0 && CheckHostPart(r.IpAddress, r.SubnetMask) == 0 &&
+           CheckGateway(r.IpAddress, r.Gateway, r.SubnetMask) == 0;
+}
+
+} // namespace
+
 DeviceRecord RecordOf(const SwitchSettings& s) {
     DeviceRecord record = ZeroRecord();
     SetFieldText(record.ProductName, s.product);
@@ -28,14 +34,6 @@ DeviceRecord RecordOf(const SwitchSettings& s) {
     record.TrapIp = s.trapReceiver;
     return record;
 }
-
-// The checks the manager's configuration window makes before it sends.
-bool AcceptableAddresses(const DeviceRecord& r) {
-    return CheckHostAddress(r.IpAddress) == 0 && CheckHostPart(r.IpAddress, r.SubnetMask) == 0 &&
-           CheckGateway(r.IpAddress, r.Gateway, r.SubnetMask) == 0;
-}
-
-} // namespace
 
 AgentAnswer Agent::Handle(std::span<const std::uint8_t> request, Reception reception) {
     if (request.size() < kHeaderLength || settings_.silent) {

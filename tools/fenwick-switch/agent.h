@@ -2,6 +2,7 @@
 // here; the caller says how the request arrived and sends what comes back.
 #pragma once
 
+#include "codec/device_record.h"
 #include "switch_settings.h"
 
 #include <cstdint>
@@ -10,6 +11,11 @@
 #include <vector>
 
 namespace fenwick::sim {
+
+// The settings as the manager's record holds them (names and addresses), so that the codec's
+// body parser can lay a set request over them: the fields the request carries replace these,
+// the others stay.
+DeviceRecord RecordOf(const SwitchSettings& settings);
 
 enum class Reception {
     Unicast,   // sent to this switch's own address

@@ -104,6 +104,31 @@ TEST_F(EventLogFile, TrapsThatArriveUnderTheFailureBoxAddNoBoxesButAreKept) {
     EXPECT_EQ(state->TrapCount, 3);
 }
 
+TEST_F(EventLogFile, TheLogIsClosedAndUnlockedWhileItsFailureBoxIsOpen) {
+    // The lock is taken, then the write fails: the disk is full.
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), LogPath()));
+    bool checked = false;
+    prompts.whileOpen = [&](const RecordingPrompts::Box&) {
+        if (checked) {
+            return;
+        }
+        checked = true;
+        {
+            HeldLock other(LogPath()); // expects the lock to be free
+        }
+        // Space is made meanwhile; a trap that arrives now is written.
+        ASSERT_TRUE(QFile::remove(LogPath()));
+        Trap("under the box");
+    };
+
+    Trap("first");
+
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(LogBytes(), TrapLine("under the box") + TrapLine("first").substr(kTimestampLength))
+        << "the first trap's second append comes after the box";
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("syslog.log not exit")});
+}
+
 TEST_F(EventLogFile, TheLockIsHeldOnlyForTheWrite) {
     Trap("one");
     {

@@ -19,6 +19,15 @@ bool Always(int, std::int64_t) {
     return true;
 }
 
+// `first`, `first` + `step`, ... up to `last`, after the times in `before`.
+std::vector<std::int64_t> Every(std::int64_t first, std::int64_t step, std::int64_t last,
+                                std::vector<std::int64_t> before = {}) {
+    for (std::int64_t at = first; at <= last; at += step) {
+        before.push_back(at);
+    }
+    return before;
+}
+
 class Liveness : public MonitoringFixture {
 protected:
     // Runs until `until`, noting when entry `slot` first shows the failure image.
@@ -205,15 +214,6 @@ TEST_P(RefreshTime, TakesEffectWhenTheNextWaitBegins) {
     EXPECT_EQ(PollTimes(1), c.cycles);
 }
 
-// `first`, `first` + `step`, ... up to `last`, after the times in `before`.
-std::vector<std::int64_t> Every(std::int64_t first, std::int64_t step, std::int64_t last,
-                                std::vector<std::int64_t> before = {}) {
-    for (std::int64_t at = first; at <= last; at += step) {
-        before.push_back(at);
-    }
-    return before;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Liveness, RefreshTime,
     ::testing::Values(
@@ -253,9 +253,8 @@ TEST_F(Liveness, FailedSendsAreToldOncePerDeviceAndPollingGoesOn) {
 
     RunUntil(15 * kSecond);
 
-    const RecordingPrompts::Box polling{QStringLiteral("polling error 101"),
-                                        QStringLiteral("fenwick"), UserPrompts::Icon::Warning,
-                                        UserPrompts::Buttons::Ok};
+    const RecordingPrompts::Box polling{QStringLiteral("polling error 101"), kApplicationName,
+                                        UserPrompts::Icon::Warning, UserPrompts::Buttons::Ok};
     const RecordingPrompts::Box resend{QStringLiteral("Resend fail"), QStringLiteral("Warnibg"),
                                        UserPrompts::Icon::Warning, UserPrompts::Buttons::Ok};
     // Polls at 0 and 15 s; the tick at 15 s, armed after that cycle's wait, comes after it and
@@ -285,28 +284,105 @@ TEST_F(Liveness, AUnicastSocketThatNeverOpenedFailsEveryPoll) {
                      QStringLiteral("polling error 9"), QStringLiteral("polling error 9")}));
 }
 
-TEST_F(Liveness, TicksThatComeWhileATicksBoxIsOpenAreLeftOut) {
+TEST_F(Liveness, TicksGoOnWhileAResendBoxWaitsForTheOperator) {
     Start();
-    Monitor({Agent::Numbered(1)});
-    RunUntil(14 * kSecond);
-    network.sendError = 101;
-    bool waited = false;
+    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    RunUntil(14 * kSecond, Always);
+    network.unreachable.insert(Agent::Numbered(1).ip); // device 1's cable is pulled
+    bool away = false;
     prompts.whileOpen = [&](const RecordingPrompts::Box& box) {
-        if (box.text == QLatin1String("Resend fail") && !waited) {
-            waited = true;
-            clock.Advance(30 * kSecond); // the operator takes half a minute to answer
+        if (box.text != QLatin1String("Resend fail") || away) {
+            return;
+        }
+        // The operator is away for a minute; device 3 comes back meanwhile and answers every
+        // second.
+        away = true;
+        for (int second = 0; second < 60; ++second) {
+            clock.Advance(kSecond);
+            if (clock.Now() >= 36 * kSecond) {
+                Receive(Agent::Numbered(3), kTestBasePort + 1);
+            }
         }
     };
 
-    RunUntil(15 * kSecond);
+    // Device 1's first resend fails at 30 s and its box stays open until 90 s.
+    RunUntil(2 * kMinute, Never);
 
-    // The cycles at 30 s and 45 s still poll under the box; the ticks meanwhile do nothing.
-    EXPECT_EQ(
-        BoxTexts(),
-        (QStringList{QStringLiteral("polling error 101"), QStringLiteral("Resend fail"),
-                     QStringLiteral("polling error 101"), QStringLiteral("polling error 101")}));
-    EXPECT_EQ(LogBytes(), "");
+    ASSERT_TRUE(away);
+    EXPECT_EQ(BoxTexts().count(QStringLiteral("Resend fail")), 1);
+    // Device 1 has missed three at the tick of 40 s, device 2 (whose resends go out under the
+    // box) at that of 45 s; every tick after that writes their lines, box or no box.
+    EXPECT_EQ(LogBytes(), NotAliveLines({40 * kSecond}, {1}) +
+                              NotAliveLines(Every(45 * kSecond, 5 * kSecond, 2 * kMinute), {1, 2}));
+    EXPECT_EQ(Images(core->MonitorList()), (std::vector<int>{1, 1, -1}))
+        << "the device that came back is not judged";
 }
+
+TEST_F(Liveness, ADeviceThatAnswersUnderItsVerdictsBoxIsNotMarked) {
+    Start();
+    Monitor({Agent::Numbered(1)});
+    ASSERT_TRUE(QDir().mkpath(LogPath())); // every append fails with a box
+    bool answered = false;
+    prompts.whileOpen = [&](const RecordingPrompts::Box& box) {
+        if (box.text == QLatin1String("syslog.log not exit") && !answered) {
+            answered = true;
+            Receive(Agent::Numbered(1), kTestBasePort + 1);
+        }
+    };
+
+    const auto declared = RunUntilDeclared(30 * kSecond, Never);
+
+    ASSERT_TRUE(answered);
+    EXPECT_FALSE(declared.has_value());
+    EXPECT_EQ(Entry(0).ListState, kListStateHasRow);
+    EXPECT_EQ(Images(core->MonitorList()), std::vector<int>{-1});
+}
+
+TEST_F(Liveness, AVerdictLandsOnTheEntryJudgedNotOnAnotherWithItsAddress) {
+    // Two entries of one address from a file: every answer from that address is filed under
+    // the first, so the second is the one that falls silent.
+    DeviceRecord twin = RecordOf(Agent::Numbered(1));
+    SetFieldText(twin.MacText, "00aa00aa00aa");
+    const std::vector<DeviceRecord> records = {RecordOf(Agent::Numbered(1)), twin};
+    WriteFile(MonitorPath(), BytesOf(records));
+    Start();
+
+    RunUntil(30 * kSecond, Always);
+
+    EXPECT_EQ(Entry(1).StatusImage, 1);
+    EXPECT_EQ(Entry(1).ListState, kListStateNotAlive);
+    EXPECT_EQ(Entry(0).StatusImage, -1);
+}
+
+// An entry without an address (a file from elsewhere, or a device that reported 0.0.0.0) is
+// passed over; the devices after it are polled, counted and judged as any other.
+class EntryWithoutAddress : public Liveness, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EntryWithoutAddress, DoesNotEndTheWalks) {
+    DeviceRecord blank = ZeroRecord();
+    SetFieldText(blank.IpText, GetParam());
+    SetFieldText(blank.MacText, "00aa00aa00aa");
+    const std::vector<DeviceRecord> records = {RecordOf(Agent::Numbered(1)), blank,
+                                               RecordOf(Agent::Numbered(3))};
+    WriteFile(MonitorPath(), BytesOf(records));
+    Start();
+
+    core->Discovery();
+    EXPECT_EQ(std::make_pair(Entry(2).Answered, Entry(2).MissCount), std::make_pair(0, 0))
+        << "the broadcast counts as a request to the device after it";
+
+    const auto declared = RunUntilDeclared(
+        kMinute, [](int agent, std::int64_t) { return agent == 1; }, 2);
+
+    EXPECT_FALSE(PollTimes(3).empty());
+    EXPECT_TRUE(declared.has_value());
+    EXPECT_EQ(Images(core->MonitorList()), (std::vector<int>{-1, -1, 1}));
+    for (const Poll& poll : polls) {
+        EXPECT_NE(poll.address, 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Liveness, EntryWithoutAddress, ::testing::Values("0.0.0.0", ""));
 
 TEST_F(Liveness, AVerdictGoesToItsDeviceEvenIfTheListChangedUnderItsBox) {
     Start();

@@ -20,6 +20,8 @@ namespace fenwick::testing {
 
 inline constexpr std::uint32_t kTestKey = 0x1A2B3C4D;
 inline constexpr std::uint16_t kTestBasePort = 0x1F90;
+// The executable's name the core is given; boxes that carry the program's name show it.
+inline const QString kApplicationName = QStringLiteral("fenwick-under-test");
 
 // Describes one agent's datagram.
 struct Agent {
@@ -86,7 +88,8 @@ protected:
 
     ManagerCore& Start() {
         core = std::make_unique<ManagerCore>(
-            *state, ManagerCore::Ports{prompts, network, clock, clock, launcher}, Folder());
+            *state, ManagerCore::Ports{prompts, network, clock, clock, launcher}, Folder(),
+            kApplicationName);
         core->Initialise();
         return *core;
     }

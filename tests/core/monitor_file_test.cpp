@@ -4,6 +4,7 @@
 #include <QDir>
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace fenwick::testing {
 namespace {
@@ -39,6 +40,30 @@ public:
 private:
     rlimit saved_{};
     void (*previous_)(int) = SIG_DFL;
+};
+
+// For the length of a scope the superuser writes only where anybody may, as an operator's
+// account would; an ordinary user stays as it is.
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser() {
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0) {
+            dropped_ = ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
+            EXPECT_TRUE(dropped_);
+        }
+    }
+    ~AsOrdinaryUser() {
+        if (dropped_) {
+            EXPECT_EQ(::seteuid(0), 0);
+            EXPECT_EQ(::setegid(0), 0);
+        }
+    }
+    AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+    AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+
+private:
+    bool dropped_ = false;
 };
 
 class MonitorFile : public MonitorFixture {
@@ -339,6 +364,37 @@ TEST_F(MonitorFile, AFailedSaveKeepsThePreviousFileAndSaysWhy) {
     core->MonitorSave();
     EXPECT_TRUE(prompts.boxes.empty());
     EXPECT_EQ(ReadFile(MonitorPath()), TableBytes());
+}
+
+TEST_F(MonitorFile, WhereOnlyTheFileIsWritableItIsWrittenInPlaceAndStillChecked) {
+    WriteFile(MonitorPath(), BytesOf(Numbered(1, 1)));
+    Start();
+    Monitor({Agent::Numbered(2), Agent::Numbered(3)});
+    // An installed copy: the administrator opened the file to the operator, not its folder.
+    constexpr auto kReadable = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                               QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                               QFileDevice::ReadOther | QFileDevice::ExeOther;
+    constexpr auto kWritable = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                               QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                               QFileDevice::ReadOther | QFileDevice::WriteOther;
+    ASSERT_TRUE(QFile::setPermissions(root.path(), kReadable | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(Folder(), kReadable));
+    ASSERT_TRUE(QFile::setPermissions(MonitorPath(), kWritable));
+
+    {
+        const AsOrdinaryUser user;
+        core->MonitorSave();
+    }
+    EXPECT_TRUE(prompts.boxes.empty()) << BoxTexts().join(u'|').toStdString();
+    EXPECT_EQ(ReadFile(MonitorPath()), TableBytes());
+
+    {
+        const AsOrdinaryUser user;
+        const FileSizeLimit limit(sizeof(DeviceRecord));
+        core->MonitorSave();
+    }
+    ExpectErrorNaming(MonitorPath());
+    ASSERT_TRUE(QFile::setPermissions(Folder(), kReadable | QFileDevice::WriteOwner));
 }
 
 TEST_F(MonitorFile, AnUnreadableFileIsToldAndChangesNothing) {

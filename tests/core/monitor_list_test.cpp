@@ -203,5 +203,106 @@ TEST_F(MonitorList, AReplyFromAMonitoredDeviceRefreshesItsRow) {
     EXPECT_EQ(Keys(core->MonitorList()), (std::vector<int>{0, 1}));
 }
 
+TEST_F(MonitorList, RefusalsAreToldOnlyOnceTheDiscoveryTableIsClosedUp) {
+    Discover({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3), Agent::Numbered(4)});
+    Agent other = Agent::Numbered(9);
+    other.ip = Agent::Numbered(3).ip; // device 3's address is monitored already
+    MonitorRecord(RecordOf(other));
+    Select(core->DiscoverySelection(), {0, 1, 2, 3});
+    QStringList underTheBox;
+    prompts.whileOpen = [&](const RecordingPrompts::Box&) {
+        underTheBox = DiscoveryMacs(); // also fails on a slot left behind the rows
+        Receive(Agent::Numbered(8));   // a device that answers meanwhile takes the next slot
+    };
+
+    core->AddToMonitorList();
+
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("Duplicate ip ")});
+    EXPECT_EQ(underTheBox, QStringList{MacOf(3)});
+    EXPECT_EQ(DiscoveryMacs(), (QStringList{MacOf(3), MacOf(8)}));
+    EXPECT_EQ(Column(core->DiscoveryList(), 0), (QStringList{MacOf(3), MacOf(8)}));
+    EXPECT_EQ(TableIps(), (QStringList{IpOf(3), IpOf(1), IpOf(2), IpOf(4)}));
+}
+
+TEST_F(MonitorList, OnlySelectionChangesThatChangeSomethingClearTheOtherList) {
+    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    ListSelection& discovery = core->DiscoverySelection();
+    const auto row = [&](int r) { return core->DiscoveryList().index(r, 0); };
+    struct Case {
+        const char* what;
+        std::vector<int> discoverySelected; // before the action
+        std::function<void()> action;
+        std::vector<int> monitorAfter;
+    };
+    const Case cases[] = {
+        {"a click on blank space with nothing selected",
+         {},
+         [&] { discovery.select(QItemSelection(), QItemSelectionModel::ClearAndSelect); },
+         {1, 2}},
+        {"a click on the row already selected",
+         {0},
+         [&] {
+             discovery.select(row(0),
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+         },
+         {2}},
+        {"Discovery with rows present", {}, [&] { core->Discovery(); }, {1, 2}},
+        // A real change still sets the rule off: the first selected row loses its selection.
+        {"a click on another row",
+         {0},
+         [&] {
+             discovery.select(row(1),
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Discover({Agent::Numbered(7), Agent::Numbered(8)});
+        Select(core->MonitorSelection(), {1, 2});
+        for (int r : c.discoverySelected) {
+            discovery.SelectRow(r); // takes the first selected Monitor List row away
+        }
+        const std::vector<int> before = core->MonitorSelection().SelectedRows();
+
+        c.action();
+
+        EXPECT_EQ(core->MonitorSelection().SelectedRows(), c.monitorAfter)
+            << "before: " << before.size() << " selected";
+    }
+}
+
+TEST_F(MonitorList, RowsSharingAnEmptyAddressTextEachDeleteTheirOwnEntry) {
+    // Entries from a file, with no address text.
+    const auto blank = [](const char* mac) {
+        DeviceRecord record = ZeroRecord();
+        SetFieldText(record.MacText, mac);
+        return record;
+    };
+    struct Case {
+        std::vector<int> selected;
+        QStringList macsLeft;
+    };
+    for (const Case& c : {Case{{1}, {QStringLiteral("00aa00000001")}}, Case{{0, 1}, {}}}) {
+        SCOPED_TRACE(c.selected.size());
+        MonitorRecord(blank("00aa00000001"));
+        MonitorRecord(blank("00aa00000002"));
+        Select(core->MonitorSelection(), c.selected);
+
+        core->DeleteItem();
+
+        EXPECT_EQ(Column(core->MonitorList(), kMacColumn), c.macsLeft);
+        QStringList tableMacs;
+        for (int slot = 0; slot < core->MonitorList().RowCount(); ++slot) {
+            tableMacs << Latin1(
+                FieldText(state->MonitorTable[static_cast<std::size_t>(slot)].MacText));
+        }
+        EXPECT_EQ(tableMacs, c.macsLeft);
+        EXPECT_EQ(TableIps().size(), c.macsLeft.size()) << "no entry without its row";
+        Select(core->MonitorSelection(), {0});
+        core->DeleteItem(); // empties the list for the next case
+    }
+}
+
 } // namespace
 } // namespace fenwick::testing

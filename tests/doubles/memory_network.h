@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace fenwick::testing {
@@ -52,6 +53,9 @@ public:
             }
             if (network_.sendError != 0) {
                 return network_.sendError;
+            }
+            if (network_.unreachable.contains(address)) {
+                return 113; // EHOSTUNREACH
             }
             network_.sent.push_back(
                 {port_, address, port, {datagram.begin(), datagram.end()}, broadcast_});
@@ -126,6 +130,7 @@ public:
     bool failBind = false;
     bool failSetBroadcast = false;
     int sendError = 0;
+    std::set<std::uint32_t> unreachable; // sends to these addresses fail
     std::vector<Sent> sent;
 
 private:

@@ -46,7 +46,8 @@ public:
         }
         file.close();
         core = std::make_unique<ManagerCore>(
-            *state_, ManagerCore::Ports{prompts, network, clock, clock, launcher}, folder);
+            *state_, ManagerCore::Ports{prompts, network, clock, clock, launcher}, folder,
+            QStringLiteral("fenwick"));
         window = std::make_unique<Window>(*core);
         window->show();
         return true;

@@ -16,33 +16,35 @@
 
 namespace fenwick {
 
-ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder, QObject* parent)
+ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
+                         QString applicationName, QObject* parent)
     : QObject(parent), state_(state), ports_(ports), configFolder_(std::move(configFolder)),
-      discoveryList_(new ListViewModel(DiscoveryColumns(), this)),
+      boxes_(ports.prompts), discoveryList_(new ListViewModel(DiscoveryColumns(), this)),
       monitorList_(new ListViewModel(MonitorColumns(), this)),
       discoverySelection_(new ListSelection(discoveryList_, this)),
       monitorSelection_(new ListSelection(monitorList_, this)),
       sockets_(std::make_unique<ProtocolSockets>(ports.sockets, ports.prompts)),
       discovery_(std::make_unique<DiscoveryService>(
-          state, ports.prompts,
+          state, boxes_,
           DiscoveryService::Lists{*discoveryList_, *discoverySelection_, *monitorList_,
                                   *monitorSelection_})),
-      dispatcher_(std::make_unique<ReplyDispatcher>(state, ports.prompts, *discovery_)),
+      dispatcher_(std::make_unique<ReplyDispatcher>(state, boxes_, *discovery_)),
       monitor_(std::make_unique<MonitorListService>(
           state, ports.prompts,
           MonitorListService::Lists{*discoveryList_, *discoverySelection_, *monitorList_,
                                     *monitorSelection_})),
       monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, configFolder_)),
-      eventLog_(
-          std::make_unique<EventLog>(configFolder_, ports.prompts, ports.clock, ports.launcher)),
-      polling_(std::make_unique<LivenessPolling>(state, ports.prompts, ports.timers, *sockets_,
-                                                 *monitor_, *eventLog_)),
+      eventLog_(std::make_unique<EventLog>(configFolder_, boxes_, ports.clock, ports.launcher)),
+      polling_(std::make_unique<LivenessPolling>(state, boxes_, ports.timers, *sockets_, *monitor_,
+                                                 *eventLog_, std::move(applicationName))),
       trapReception_(std::make_unique<TrapReception>(state, *monitor_, *eventLog_)),
       trapList_(new TrapList(state, this)) {
     new SelectionRule(*discoveryList_, *discoverySelection_, *monitorList_, *monitorSelection_,
                       this);
     discovery_->ShowMonitorRow = [this](int index) { monitor_->ShowMonitorRow(index); };
-    discovery_->MarkAllRequestsSent = [this] { MarkAllRequestsSent(state_.MonitorTable); };
+    discovery_->MarkAllRequestsSent = [this] {
+        MarkAllRequestsSent(state_.MonitorTable, monitor_->Count());
+    };
     trapReception_->ShowTrapArrived = [this] { emit TrapIndicatorChanged(true); };
     dispatcher_->SetTrapHandler([this](const DeviceRecord&, std::span<const std::uint8_t> body) {
         trapReception_->HandleTrap(body);

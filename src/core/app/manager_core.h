@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/app/program_state.h"
+#include "core/app/unstacked_boxes.h"
 #include "core/lists/list_selection.h"
 #include "core/lists/list_sort.h"
 #include "core/lists/list_view_model.h"
@@ -40,7 +41,10 @@ public:
         Launcher& launcher;
     };
 
-    ManagerCore(ProgramState& state, Ports ports, QString configFolder, QObject* parent = nullptr);
+    // `applicationName` is the executable's file name without extension, which captions the
+    // boxes that carry the program's name.
+    ManagerCore(ProgramState& state, Ports ports, QString configFolder, QString applicationName,
+                QObject* parent = nullptr);
     ~ManagerCore() override;
 
     // The main window's initialisation, in start-up order: RefreshSeconds and TrapTable,
@@ -98,6 +102,7 @@ private:
     ProgramState& state_;
     Ports ports_;
     QString configFolder_;
+    UnstackedBoxes boxes_;
     ListViewModel* discoveryList_;
     ListViewModel* monitorList_;
     ListSelection* discoverySelection_;

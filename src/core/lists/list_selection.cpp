@@ -7,12 +7,6 @@ namespace fenwick {
 ListSelection::ListSelection(QAbstractItemModel* model, QObject* parent)
     : QItemSelectionModel(model, parent) {}
 
-void ListSelection::select(const QItemSelection& selection,
-                           QItemSelectionModel::SelectionFlags command) {
-    emit selectionChanging();
-    QItemSelectionModel::select(selection, command);
-}
-
 std::vector<int> ListSelection::SelectedRows() const {
     std::vector<int> rows;
     for (const QModelIndex& index : selectedRows()) {
@@ -51,9 +45,10 @@ SelectionRule::SelectionRule(ListViewModel& discoveryList, ListSelection& discov
                              ListViewModel& monitorList, ListSelection& monitorSelection,
                              QObject* parent)
     : QObject(parent), discovery_(discoverySelection), monitor_(monitorSelection) {
-    connect(&discovery_, &ListSelection::selectionChanging, this,
+    // Qt reports a selection only once it has really changed.
+    connect(&discovery_, &QItemSelectionModel::selectionChanged, this,
             &SelectionRule::DiscoveryItemChanging);
-    connect(&monitor_, &ListSelection::selectionChanging, this,
+    connect(&monitor_, &QItemSelectionModel::selectionChanged, this,
             &SelectionRule::MonitorItemChanging);
     // Row displays change items too, and set the rule off like a click does.
     connect(&discoveryList, &ListViewModel::itemChanging, this,

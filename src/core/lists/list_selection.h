@@ -1,5 +1,4 @@
-// Selection of one list, with a notification before every change, as the selection rule
-// between the two main lists needs it.
+// Selection of one list, by row, as the list operations address it.
 #pragma once
 
 #include "core/lists/list_view_model.h"
@@ -15,10 +14,6 @@ class ListSelection final : public QItemSelectionModel {
 public:
     explicit ListSelection(QAbstractItemModel* model, QObject* parent = nullptr);
 
-    void select(const QItemSelection& selection,
-                QItemSelectionModel::SelectionFlags command) override;
-    using QItemSelectionModel::select;
-
     // Selected rows in ascending order.
     std::vector<int> SelectedRows() const;
     // The first selected row, or -1.
@@ -26,15 +21,13 @@ public:
     void SelectRow(int row);
     void DeselectRow(int row);
     void DeselectAll();
-
-signals:
-    // Emitted before the selection changes.
-    void selectionChanging();
 };
 
-// Keeps selected rows in one list at a time. Before a Discovery List item changes, the first
-// selected Monitor List row loses its selection; before a Monitor List item changes, every
-// selected Discovery List row does. Changes the rule itself makes do not set it off again.
+// Keeps selected rows in one list at a time. When a Discovery List item changes, the first
+// selected Monitor List row loses its selection; when a Monitor List item changes, every
+// selected Discovery List row does. An item changes when its selection, texts, key or image
+// actually do: a click that leaves the selection as it was, or rows put in or taken out, set
+// nothing off. Changes the rule itself makes do not set it off again.
 class SelectionRule final : public QObject {
     Q_OBJECT
 

@@ -25,7 +25,6 @@ int ListViewModel::FindRow(int column, const QString& text) const {
 
 int ListViewModel::InsertRow(int row, int itemData, const QString& firstText) {
     row = std::clamp(row, 0, RowCount());
-    emit itemChanging();
     beginInsertRows({}, row, row);
     Row inserted;
     inserted.itemData = itemData;
@@ -79,7 +78,6 @@ void ListViewModel::DeleteRow(int row) {
     if (!Valid(row)) {
         return;
     }
-    emit itemChanging();
     beginRemoveRows({}, row, row);
     rows_.erase(rows_.begin() + row);
     endRemoveRows();
@@ -89,7 +87,6 @@ void ListViewModel::DeleteAllRows() {
     if (rows_.empty()) {
         return;
     }
-    emit itemChanging();
     beginResetModel();
     rows_.clear();
     endResetModel();

@@ -62,7 +62,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 signals:
-    // Emitted before any row of the list changes (texts, key, image, insertion, deletion).
+    // Emitted before the texts, key or image of a row change. Rows put in or taken out are not
+    // changes of an item.
     void itemChanging();
 
 private:

@@ -127,9 +127,13 @@ void MonitorFile::Write(const QString& path, int count) {
         state_.MonitorTable.data(),
         static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(kDeviceTableSlots)))));
     // A temporary file beside the target, renamed over it only once it is complete: a failed
-    // save leaves the previous list as it was. Unbuffered, because a buffered flush that writes
-    // only part of the bytes (disk full, size limit) can pass unnoticed and commit a cut file.
+    // save leaves the previous list as it was. Where the folder takes no new file but the file
+    // itself is writable (an installed copy whose administrator opened only the file), the
+    // file is written in place instead, still checked to the last byte. Unbuffered, because a
+    // buffered flush that writes only part of the bytes (disk full, size limit) can pass
+    // unnoticed and commit a cut file.
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     qint64 done = 0;
     const auto total = static_cast<qint64>(bytes.size());

@@ -82,16 +82,43 @@ void MonitorListService::ShowMonitorRow(int index) {
     }
 }
 
-int MonitorListService::Append(const DeviceRecord& record) {
+std::optional<int> MonitorListService::AppendEntry(const DeviceRecord& record) {
     const int slot = Count();
     if (slot >= kSlots) {
-        prompts_.MessageBox(QStringLiteral("out of 256 device in monitor list"),
-                            QStringLiteral("Error"), UserPrompts::Icon::Error);
-        return -1;
+        return std::nullopt;
     }
     state_.MonitorTable[static_cast<std::size_t>(slot)] = record;
     ShowMonitorRow(slot);
     return slot;
+}
+
+int MonitorListService::Append(const DeviceRecord& record) {
+    const std::optional<int> slot = AppendEntry(record);
+    if (!slot) {
+        ShowFull();
+        return -1;
+    }
+    return *slot;
+}
+
+void MonitorListService::ShowFull() {
+    prompts_.MessageBox(QStringLiteral("out of 256 device in monitor list"),
+                        QStringLiteral("Error"), UserPrompts::Icon::Error);
+}
+
+void MonitorListService::TellOutcome(MoveOutcome outcome) {
+    switch (outcome) {
+    case MoveOutcome::Duplicate:
+        prompts_.MessageBox(QStringLiteral("Duplicate ip "), QStringLiteral("Add fail"),
+                            UserPrompts::Icon::Error);
+        return;
+    case MoveOutcome::Full:
+        ShowFull();
+        return;
+    case MoveOutcome::Moved:
+    case MoveOutcome::MovedAlready:
+        return;
+    }
 }
 
 int MonitorListService::DiscoverySlotOfRow(int row) const {
@@ -118,21 +145,19 @@ bool MonitorListService::IsDuplicate(const DeviceRecord& record, int discoveryCo
     return sameAddress >= 2;
 }
 
-bool MonitorListService::MoveToMonitor(int slot, int discoveryCount) {
+MonitorListService::MoveOutcome MonitorListService::MoveToMonitor(int slot, int discoveryCount) {
     DeviceRecord& device = state_.DiscoveryTable[static_cast<std::size_t>(slot)];
     if (FieldText(device.MacText).empty()) {
-        return false; // moved already
+        return MoveOutcome::MovedAlready;
     }
     if (IsDuplicate(device, discoveryCount)) {
-        prompts_.MessageBox(QStringLiteral("Duplicate ip "), QStringLiteral("Add fail"),
-                            UserPrompts::Icon::Error);
-        return false;
+        return MoveOutcome::Duplicate;
     }
     DeviceRecord entry = device;
     entry.StatusImage = -1;
     entry.ListState = kListStateNoRow;
-    if (Append(entry) < 0) {
-        return false;
+    if (!AppendEntry(entry)) {
+        return MoveOutcome::Full;
     }
     const QString mac = Latin1(FieldText(device.MacText)).left(12);
     ListViewModel& discovery = lists_.discovery;
@@ -143,7 +168,7 @@ bool MonitorListService::MoveToMonitor(int slot, int discoveryCount) {
         }
     }
     device = ZeroRecord();
-    return true;
+    return MoveOutcome::Moved;
 }
 
 void MonitorListService::AddToMonitorList() {
@@ -160,12 +185,18 @@ void MonitorListService::AddToMonitorList() {
         }
     }
     const int discoveryCount = lists_.discovery.RowCount();
+    std::vector<MoveOutcome> outcomes;
     for (int slot : devices) {
-        MoveToMonitor(slot, discoveryCount);
+        outcomes.push_back(MoveToMonitor(slot, discoveryCount));
     }
     CloseUp(state_.DiscoveryTable, [discoveryCount](int slot, const DeviceRecord& record) {
         return slot < discoveryCount && !FieldText(record.MacText).empty();
     });
+    // Only now, with the table whole again: replies keep arriving while a box is open, and
+    // would be filed into the holes the moves left.
+    for (MoveOutcome outcome : outcomes) {
+        TellOutcome(outcome);
+    }
 }
 
 void MonitorListService::DiscoveryDoubleClicked() {
@@ -177,10 +208,35 @@ void MonitorListService::DiscoveryDoubleClicked() {
     if (slot < 0) {
         return;
     }
-    if (MoveToMonitor(slot, lists_.discovery.RowCount())) {
+    const MoveOutcome outcome = MoveToMonitor(slot, lists_.discovery.RowCount());
+    if (outcome == MoveOutcome::Moved) {
         CloseUp(state_.DiscoveryTable,
                 [slot](int other, const DeviceRecord&) { return other != slot; });
     }
+    TellOutcome(outcome);
+}
+
+std::optional<int> MonitorListService::EntryOfRow(int row, int count,
+                                                  const std::vector<bool>& taken) const {
+    const QByteArray ip = CellBytes(lists_.monitor, row, kColumnIp);
+    const QByteArray mac = CellBytes(lists_.monitor, row, kColumnMac);
+    // Rows that show one IP text (entries from a file may share one, even an empty one) each
+    // stand for an entry of their own: the first one not taken yet, the one with the row's MAC
+    // text if there is such.
+    std::optional<int> sameIp;
+    for (int slot = 0; slot < count; ++slot) {
+        const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(slot)];
+        if (taken[static_cast<std::size_t>(slot)] || FieldText(entry.IpText) != View(ip)) {
+            continue;
+        }
+        if (FieldText(entry.MacText) == View(mac)) {
+            return slot;
+        }
+        if (!sameIp) {
+            sameIp = slot;
+        }
+    }
+    return sameIp;
 }
 
 void MonitorListService::DeleteItem() {
@@ -196,12 +252,10 @@ void MonitorListService::DeleteItem() {
     const int count = Count();
     std::vector<bool> deleted(kDeviceTableSlots, false);
     for (int row : rows) {
-        const QByteArray ip = CellBytes(lists_.monitor, row, kColumnIp);
-        bool found = false;
-        const int slot = FindMonitorByIp(state_.MonitorTable, count, View(ip), found);
-        if (found) {
-            state_.MonitorTable[static_cast<std::size_t>(slot)] = ZeroRecord();
-            deleted[static_cast<std::size_t>(slot)] = true;
+        const std::optional<int> slot = EntryOfRow(row, count, deleted);
+        if (slot) {
+            state_.MonitorTable[static_cast<std::size_t>(*slot)] = ZeroRecord();
+            deleted[static_cast<std::size_t>(*slot)] = true;
         }
     }
     // Exactly the deleted entries leave the table, even a record loaded from a file with an

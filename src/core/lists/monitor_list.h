@@ -8,6 +8,9 @@
 #include "core/ports/user_prompts.h"
 #include "core/protocol/discovery_service.h"
 
+#include <optional>
+#include <vector>
+
 namespace fenwick {
 
 class MonitorListService {
@@ -36,8 +39,20 @@ public:
     void DeleteItem();
 
 private:
+    enum class MoveOutcome { Moved, MovedAlready, Duplicate, Full };
+
+    // Copies `record` into the next free slot and appends its row; the slot, or nothing when
+    // the table is full.
+    std::optional<int> AppendEntry(const DeviceRecord& record);
     bool IsDuplicate(const DeviceRecord& record, int discoveryCount) const;
-    bool MoveToMonitor(int slot, int discoveryCount);
+    // Moves DiscoveryTable slot `slot` over, leaving the slot zero; tells nobody of a refusal.
+    MoveOutcome MoveToMonitor(int slot, int discoveryCount);
+    // The entry that Monitor List row `row` stands for, among the first `count` and not
+    // `taken` yet.
+    std::optional<int> EntryOfRow(int row, int count, const std::vector<bool>& taken) const;
+    // The box of a refused move, if any.
+    void TellOutcome(MoveOutcome outcome);
+    void ShowFull();
     // DiscoveryTable slot of the given Discovery List row, or -1.
     int DiscoverySlotOfRow(int row) const;
 

@@ -58,42 +58,23 @@ bool WriteAll(int descriptor, std::string_view bytes) {
     return true;
 }
 
-} // namespace
-
-Timestamp FormatTimestamp(const Clock& clock) {
-    Timestamp text{};
-    FormatTimestamp(clock.LocalNow(), text);
-    return text;
+// Takes the log's lock without waiting: the log is held only for the moment of one write, so a
+// held log is a failure. false only when another process holds it; a file system that cannot
+// lock at all lets the append go ahead unlocked.
+bool LockForAppend(int descriptor) {
+    int result = 0;
+    do {
+        result = ::flock(descriptor, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 || errno != EWOULDBLOCK;
 }
 
-EventLog::EventLog(QString configFolder, UserPrompts& prompts, const Clock& clock,
-                   Launcher& launcher)
-    : configFolder_(std::move(configFolder)), prompts_(prompts), clock_(clock),
-      launcher_(launcher) {}
-
-QString EventLog::Path() const {
-    return configFolder_ + QStringLiteral("/syslog.log");
-}
-
-void EventLog::ReportFailure() {
-    // A trap storm against a log that cannot be written would otherwise stack one box upon
-    // another without end.
-    if (reporting_) {
-        return;
-    }
-    reporting_ = true;
-    prompts_.MessageBox(QStringLiteral("syslog.log not exit"), QStringLiteral("Error"),
-                        UserPrompts::Icon::Error);
-    reporting_ = false;
-}
-
-int EventLog::AppendToSyslog(std::string_view bytes) {
-    const FileDescriptor file = OpenLog(Path(), O_RDWR | O_CREAT | O_APPEND);
-    // Never waits for the lock: a held log is a failure, as the log is held only for the
-    // moment of one write.
-    if (!file.IsOpen() || ::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) {
-        ReportFailure();
-        return -1;
+// Appends all of `bytes` to the file at `path`, creating it; false when it cannot be opened, is
+// held by another process or cannot take the whole write. The file is closed on return.
+bool AppendToFile(const QString& path, std::string_view bytes) {
+    const FileDescriptor file = OpenLog(path, O_RDWR | O_CREAT | O_APPEND);
+    if (!file.IsOpen() || !LockForAppend(file.Get())) {
+        return false;
     }
     struct stat before {};
     const bool sized = ::fstat(file.Get(), &before) == 0;
@@ -102,7 +83,31 @@ int EventLog::AppendToSyslog(std::string_view bytes) {
         if (sized) {
             [[maybe_unused]] const int ignored = ::ftruncate(file.Get(), before.st_size);
         }
-        ReportFailure();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Timestamp FormatTimestamp(const Clock& clock) {
+    Timestamp text{};
+    FormatTimestamp(clock.LocalNow(), text);
+    return text;
+}
+
+EventLog::EventLog(QString configFolder, UnstackedBoxes& boxes, const Clock& clock,
+                   Launcher& launcher)
+    : configFolder_(std::move(configFolder)), boxes_(boxes), clock_(clock), launcher_(launcher) {}
+
+QString EventLog::Path() const {
+    return configFolder_ + QStringLiteral("/syslog.log");
+}
+
+int EventLog::AppendToSyslog(std::string_view bytes) {
+    if (!AppendToFile(Path(), bytes)) {
+        boxes_.Show(QStringLiteral("syslog.log not exit"), QStringLiteral("Error"),
+                    UserPrompts::Icon::Error);
         return -1;
     }
     return 0;

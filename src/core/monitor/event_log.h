@@ -1,13 +1,14 @@
 // The event log, syslog.log in the cfg folder: traps, not-alive verdicts and upgrade failures,
 // appended one write at a time. Each append holds the file under an exclusive advisory lock
-// (flock) for the length of its own write only; a file that another holder has locked, like
-// one that cannot be opened, is reported and the append fails.
+// (flock) for the length of its own write only; a file that another process holds locked, like
+// one that cannot be opened, is reported and the append fails. Where the file system cannot
+// lock at all, the append goes ahead unlocked rather than losing the line.
 #pragma once
 
 #include "codec/timestamp.h"
+#include "core/app/unstacked_boxes.h"
 #include "core/ports/clock.h"
 #include "core/ports/launcher.h"
-#include "core/ports/user_prompts.h"
 
 #include <QString>
 #include <array>
@@ -23,16 +24,17 @@ Timestamp FormatTimestamp(const Clock& clock);
 
 class EventLog {
 public:
-    EventLog(QString configFolder, UserPrompts& prompts, const Clock& clock, Launcher& launcher);
+    EventLog(QString configFolder, UnstackedBoxes& boxes, const Clock& clock, Launcher& launcher);
 
     // syslog.log in the cfg folder.
     QString Path() const;
     const Clock& TimeSource() const { return clock_; }
 
     // Appends the bytes at the end of the log, creating it when missing. 0, or -1 after
-    // "syslog.log not exit" when the log cannot be opened, is locked by another holder or
-    // cannot take the whole write (what part of it was written is taken back). While that box
-    // is open, appends that fail meanwhile (traps go on arriving) add no box of their own.
+    // "syslog.log not exit" when the log cannot be opened, is locked by another process or
+    // cannot take the whole write (what part of it was written is taken back). The file is
+    // closed, and its lock released, before that box opens: appends made while it is open
+    // (traps go on arriving) are tried as usual, and those that fail add no box of their own.
     int AppendToSyslog(std::string_view bytes);
 
     // The line of a device declared not alive, with the tick's timestamp.
@@ -46,13 +48,10 @@ public:
     void ClearLog();
 
 private:
-    void ReportFailure();
-
     QString configFolder_;
-    UserPrompts& prompts_;
+    UnstackedBoxes& boxes_;
     const Clock& clock_;
     Launcher& launcher_;
-    bool reporting_ = false;
 };
 
 } // namespace fenwick

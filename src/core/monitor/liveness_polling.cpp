@@ -7,21 +7,18 @@
 #include "core/monitor/request_accounting.h"
 #include "core/protocol/protocol_sockets.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <string>
 
 namespace fenwick {
-namespace {
 
-constexpr int kSlots = static_cast<int>(kDeviceTableSlots);
-
-} // namespace
-
-LivenessPolling::LivenessPolling(ProgramState& state, UserPrompts& prompts, Timers& timers,
+LivenessPolling::LivenessPolling(ProgramState& state, UnstackedBoxes& boxes, Timers& timers,
                                  ProtocolSockets& sockets, MonitorListService& monitor,
-                                 EventLog& log)
-    : state_(state), prompts_(prompts), sockets_(sockets), monitor_(monitor), log_(log),
+                                 EventLog& log, QString applicationName)
+    : state_(state), boxes_(boxes), sockets_(sockets), monitor_(monitor), log_(log),
+      applicationName_(std::move(applicationName)),
       cycleWait_(timers.Create(Timers::Kind::SingleShot, [this] { PollCycle(); })),
       tick_(timers.Create(Timers::Kind::Periodic, [this] { Tick(); })) {}
 
@@ -61,16 +58,18 @@ int LivenessPolling::SendPoll(std::uint32_t address) {
 
 void LivenessPolling::PollCycle() {
     // The table is read slot by slot afresh: a box below lets the operator change it meanwhile,
-    // or even end the program.
-    for (int i = 0; i < kSlots && running_; ++i) {
+    // or even end the program. Every entry with a row is visited: one with address 0 (from a
+    // file, or a device that reported 0.0.0.0) has nowhere to be polled, but the devices after
+    // it are polled all the same.
+    for (int i = 0; i < monitor_.Count() && running_; ++i) {
         const std::uint32_t address = state_.MonitorTable[static_cast<std::size_t>(i)].IpAddress;
         if (address == 0) {
-            break;
+            continue;
         }
         MarkRequestSent(state_.MonitorTable, i);
         if (const int error = SendPoll(address); error != 0) {
-            prompts_.MessageBox(QStringLiteral("polling error %1").arg(error),
-                                QString::fromLatin1(kApplicationName), UserPrompts::Icon::Warning);
+            boxes_.Show(QStringLiteral("polling error %1").arg(error), applicationName_,
+                        UserPrompts::Icon::Warning);
         }
     }
     if (running_) {
@@ -81,19 +80,14 @@ void LivenessPolling::PollCycle() {
 }
 
 void LivenessPolling::Tick() {
-    // A tick waits while one of its boxes is open; ticks meanwhile are left out, so that boxes
-    // the operator has not answered cannot pile up one upon another without end.
-    if (ticking_) {
-        return;
-    }
-    ticking_ = true;
+    // A box of this tick keeps the event loop running, and the ticks that fall due meanwhile
+    // run inside it, each over the whole list. Once such a later tick has run, this one has
+    // nothing left to do that would not come late or twice.
+    const std::uint64_t tick = ++ticksBegun_;
     const Timestamp timestamp = FormatTimestamp(log_.TimeSource());
-    for (int i = 0; i < kSlots && running_; ++i) {
+    for (int i = 0; i < monitor_.Count() && running_ && ticksBegun_ == tick; ++i) {
         const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(i)];
-        if (FieldText(entry.IpText).empty()) {
-            break;
-        }
-        if (entry.Answered != 0 || entry.MissCount == 0) {
+        if (FieldText(entry.IpText).empty() || entry.Answered != 0 || entry.MissCount == 0) {
             continue;
         }
         if (entry.MissCount >= kDeadMissCount) {
@@ -101,29 +95,49 @@ void LivenessPolling::Tick() {
         } else if (entry.StatusImage != 1) {
             MarkRequestSent(state_.MonitorTable, i);
             if (SendPoll(entry.IpAddress) != 0) {
-                prompts_.MessageBox(QStringLiteral("Resend fail"), QStringLiteral("Warnibg"),
-                                    UserPrompts::Icon::Warning);
+                boxes_.Show(QStringLiteral("Resend fail"), QStringLiteral("Warnibg"),
+                            UserPrompts::Icon::Warning);
             }
         }
     }
-    ticking_ = false;
+}
+
+std::optional<int> LivenessPolling::FindJudgedEntry(int index, const DeviceRecord& judged) const {
+    const auto same = [&](int slot) {
+        const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(slot)];
+        return FieldText(entry.IpText) == FieldText(judged.IpText) &&
+               FieldText(entry.MacText) == FieldText(judged.MacText);
+    };
+    const int count = monitor_.Count();
+    if (index < count && same(index)) {
+        return index;
+    }
+    // Entries only ever move down, when one before them is deleted.
+    for (int slot = std::min(index, count) - 1; slot >= 0; --slot) {
+        if (same(slot)) {
+            return slot;
+        }
+    }
+    return std::nullopt;
 }
 
 void LivenessPolling::DeclareNotAlive(int index, const Timestamp& timestamp) {
-    const std::string ipText(
-        FieldText(state_.MonitorTable[static_cast<std::size_t>(index)].IpText));
-    log_.AppendNotAlive(timestamp, ipText);
-    // A failed append has shown a box, during which the list may have changed: the verdict
-    // goes to the device it was made for, wherever it stands now.
-    bool found = false;
-    index = FindMonitorByIp(state_.MonitorTable, monitor_.Count(), ipText, found);
-    if (!found) {
+    const DeviceRecord judged = state_.MonitorTable[static_cast<std::size_t>(index)];
+    log_.AppendNotAlive(timestamp, FieldText(judged.IpText));
+    // A failed append has shown a box, during which the list may have changed and the device
+    // may have answered: the verdict goes to the entry it was made for, wherever that stands
+    // now, and only while it is still silent.
+    const std::optional<int> now = FindJudgedEntry(index, judged);
+    if (!now) {
         return;
     }
-    DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(index)];
+    DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(*now)];
+    if (entry.Answered != 0 || entry.MissCount < kDeadMissCount) {
+        return;
+    }
     entry.ListState = kListStateNotAlive;
     entry.StatusImage = 1;
-    monitor_.ShowMonitorRow(index);
+    monitor_.ShowMonitorRow(*now);
 }
 
 } // namespace fenwick

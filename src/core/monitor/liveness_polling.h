@@ -2,15 +2,19 @@
 // device once per RefreshSeconds; a tick every 5 seconds resends to devices that missed one or
 // two answers and declares those that missed three not alive. Both run on the event loop: the
 // cycle is a single-shot timer that re-arms itself, reading RefreshSeconds as each wait begins.
+// Ticks go on every 5 seconds even while a box of an earlier tick waits for the operator, so
+// that an unattended station still records every outage.
 #pragma once
 
 #include "core/app/program_state.h"
+#include "core/app/unstacked_boxes.h"
 #include "core/monitor/event_log.h"
 #include "core/ports/timers.h"
-#include "core/ports/user_prompts.h"
 
+#include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace fenwick {
 
@@ -22,11 +26,12 @@ public:
     static constexpr int kTickMilliseconds = 5000;
     // MissCount at which the tick resends (1 and 2) and from which it declares not alive.
     static constexpr int kDeadMissCount = 3;
-    // The "polling error" boxes carry the executable's name as their caption.
-    static constexpr const char* kApplicationName = "fenwick";
 
-    LivenessPolling(ProgramState& state, UserPrompts& prompts, Timers& timers,
-                    ProtocolSockets& sockets, MonitorListService& monitor, EventLog& log);
+    // `applicationName`, the executable's file name without extension, captions the
+    // "polling error" boxes.
+    LivenessPolling(ProgramState& state, UnstackedBoxes& boxes, Timers& timers,
+                    ProtocolSockets& sockets, MonitorListService& monitor, EventLog& log,
+                    QString applicationName);
 
     // Starts the polling cycles, the first one at once, then the tick. Called once the monitor
     // list is restored and the sockets are open.
@@ -43,18 +48,22 @@ private:
     void PollCycle();
     void Tick();
     void DeclareNotAlive(int index, const Timestamp& timestamp);
+    // Where the entry that stood at `index` as `judged` stands now, if it is still there.
+    std::optional<int> FindJudgedEntry(int index, const DeviceRecord& judged) const;
     // Sends the poll to `address` from UnicastSocket: 0 or the OS error number.
     int SendPoll(std::uint32_t address);
 
     ProgramState& state_;
-    UserPrompts& prompts_;
+    UnstackedBoxes& boxes_;
     ProtocolSockets& sockets_;
     MonitorListService& monitor_;
     EventLog& log_;
+    QString applicationName_;
     std::unique_ptr<Timer> cycleWait_;
     std::unique_ptr<Timer> tick_;
     bool running_ = false;
-    bool ticking_ = false;
+    // Counts the ticks begun; a tick resuming after its box sees whether a later one has run.
+    std::uint64_t ticksBegun_ = 0;
 };
 
 } // namespace fenwick

@@ -1,5 +1,6 @@
 #include "request_accounting.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace fenwick {
@@ -18,11 +19,15 @@ void MarkRequestSent(DeviceTable& monitorTable, int index) {
     }
 }
 
-void MarkAllRequestsSent(DeviceTable& monitorTable) {
-    for (std::size_t index = 0; index < monitorTable.size(); ++index) {
+void MarkAllRequestsSent(DeviceTable& monitorTable, int count) {
+    const auto end =
+        static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(monitorTable.size())));
+    for (std::size_t index = 0; index < end; ++index) {
         DeviceRecord& entry = monitorTable[index];
+        // An entry without an address text (from a file) is passed over, not taken for the
+        // end of the list.
         if (FieldText(entry.IpText).empty()) {
-            return;
+            continue;
         }
         if (entry.Answered != 1) {
             entry.Answered = 0;

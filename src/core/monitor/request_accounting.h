@@ -10,8 +10,8 @@ namespace fenwick {
 // (Answered 0, MissCount 0); any other one has missed one more.
 void MarkRequestSent(DeviceTable& monitorTable, int index);
 
-// The same for every occupied entry, up to the first one with an empty IpText. Done before a
-// broadcast, which reaches every monitored device.
-void MarkAllRequestsSent(DeviceTable& monitorTable);
+// The same for each of the first `count` entries (those with a row) that has an IP text. Done
+// before a broadcast, which reaches every monitored device.
+void MarkAllRequestsSent(DeviceTable& monitorTable, int count);
 
 } // namespace fenwick

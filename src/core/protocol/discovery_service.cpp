@@ -25,13 +25,13 @@ void MarkAnswered(DeviceRecord& record, std::uint32_t agentKey) {
 
 } // namespace
 
-DiscoveryService::DiscoveryService(ProgramState& state, UserPrompts& prompts, Lists lists)
-    : state_(state), prompts_(prompts), lists_(lists) {}
+DiscoveryService::DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, Lists lists)
+    : state_(state), boxes_(boxes), lists_(lists) {}
 
 void DiscoveryService::SendRequest(DatagramSocket* broadcastSocket) {
     if (broadcastSocket == nullptr || broadcastSocket->SetBroadcast(true) != 0) {
-        prompts_.MessageBox(QStringLiteral("Set socketopt error"), QStringLiteral("Error"),
-                            UserPrompts::Icon::Error);
+        boxes_.Show(QStringLiteral("Set socketopt error"), QStringLiteral("Error"),
+                    UserPrompts::Icon::Error);
         return;
     }
     std::array<std::uint8_t, kHeaderLength> request{};
@@ -42,8 +42,8 @@ void DiscoveryService::SendRequest(DatagramSocket* broadcastSocket) {
     lists_.discovery.DeleteAllRows();
     state_.DiscoveryTable.fill(ZeroRecord());
     if (broadcastSocket->SendTo(request, kLimitedBroadcast, state_.Protocol.AgentPort) != 0) {
-        prompts_.MessageBox(QStringLiteral("Discovery sento fail"), QStringLiteral("Error"),
-                            UserPrompts::Icon::Error);
+        boxes_.Show(QStringLiteral("Discovery sento fail"), QStringLiteral("Error"),
+                    UserPrompts::Icon::Error);
     }
 }
 
@@ -135,13 +135,13 @@ void DiscoveryService::ConfirmSet(const DeviceRecord& record) {
     }
     state_.Pending.WritePendingSetMac({});
     state_.Pending.WritePendingSetIp(0);
-    prompts_.MessageBox(QStringLiteral("Set Successful"), QStringLiteral("Information"),
-                        UserPrompts::Icon::Information);
+    boxes_.Show(QStringLiteral("Set Successful"), QStringLiteral("Information"),
+                UserPrompts::Icon::Information);
 }
 
 void DiscoveryService::ShowFull() {
-    prompts_.MessageBox(QStringLiteral("Add fail, out of 256 devices"), QStringLiteral("Error"),
-                        UserPrompts::Icon::Error);
+    boxes_.Show(QStringLiteral("Add fail, out of 256 devices"), QStringLiteral("Error"),
+                UserPrompts::Icon::Error);
 }
 
 void DiscoveryService::ShowDiscoveryRow(int slot) {

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "core/app/program_state.h"
+#include "core/app/unstacked_boxes.h"
 #include "core/lists/list_selection.h"
 #include "core/lists/list_view_model.h"
 #include "core/ports/datagram_socket.h"
-#include "core/ports/user_prompts.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,7 +23,7 @@ public:
         ListSelection& monitorSelection;
     };
 
-    DiscoveryService(ProgramState& state, UserPrompts& prompts, Lists lists);
+    DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, Lists lists);
 
     // "Discovery": permits broadcast, counts the request for every monitored device, empties
     // the list and table, and broadcasts request 1. `socket` may be null (not created).
@@ -53,7 +53,7 @@ private:
     void ShowFull();
 
     ProgramState& state_;
-    UserPrompts& prompts_;
+    UnstackedBoxes& boxes_;
     Lists lists_;
 };
 

@@ -8,9 +8,9 @@
 
 namespace fenwick {
 
-ReplyDispatcher::ReplyDispatcher(ProgramState& state, UserPrompts& prompts,
+ReplyDispatcher::ReplyDispatcher(ProgramState& state, UnstackedBoxes& boxes,
                                  DiscoveryService& discovery)
-    : state_(state), prompts_(prompts), discovery_(discovery) {}
+    : state_(state), boxes_(boxes), discovery_(discovery) {}
 
 void ReplyDispatcher::DrainSocket(DatagramSocket& socket) {
     for (int i = 0; i < kMaxDatagramsPerEvent; ++i) {
@@ -40,8 +40,8 @@ void ReplyDispatcher::Dispatch(std::span<const std::uint8_t> datagram,
         discovery_.StoreMismatch(record, kReasonLoaderMode);
         return;
     case ReplyRoute::ShowError:
-        prompts_.MessageBox(Latin1(ReplyErrorMessage(verdict.errorCode)), QStringLiteral("Error"),
-                            UserPrompts::Icon::Error);
+        boxes_.Show(Latin1(ReplyErrorMessage(verdict.errorCode)), QStringLiteral("Error"),
+                    UserPrompts::Icon::Error);
         return;
     case ReplyRoute::Trap:
         if (trapHandler_) {

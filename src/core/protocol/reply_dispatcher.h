@@ -3,8 +3,8 @@
 #pragma once
 
 #include "core/app/program_state.h"
+#include "core/app/unstacked_boxes.h"
 #include "core/ports/datagram_socket.h"
-#include "core/ports/user_prompts.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,7 +19,7 @@ public:
     using TrapHandler =
         std::function<void(const DeviceRecord&, std::span<const std::uint8_t> body)>;
 
-    ReplyDispatcher(ProgramState& state, UserPrompts& prompts, DiscoveryService& discovery);
+    ReplyDispatcher(ProgramState& state, UnstackedBoxes& boxes, DiscoveryService& discovery);
 
     // Reads and dispatches what is waiting, up to a bound so that a flood cannot hold the event
     // loop; the socket reports readiness again for the rest.
@@ -35,7 +35,7 @@ public:
 
 private:
     ProgramState& state_;
-    UserPrompts& prompts_;
+    UnstackedBoxes& boxes_;
     DiscoveryService& discovery_;
     TrapHandler trapHandler_;
 };

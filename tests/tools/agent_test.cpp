@@ -271,15 +271,18 @@ TEST(AgentTrigger, AcknowledgesWithTheSequenceWhenThePasswordIsRight) {
     }
 }
 
-TEST(AgentTrap, CarriesTheAddressAndTheTextWithItsTerminator) {
-    SwitchSettings sw = LabSwitch();
-    sw.protocolVersion = 3;
-    const Agent agent(sw, kKey);
-    Bytes body = {10, 77, 1, 5};
-    const std::string text = "Port 3 link down";
-    body.insert(body.end(), text.begin(), text.end());
-    body.push_back(0);
-    EXPECT_EQ(agent.BuildTrap(text), Datagram(ReplyHeader(sw, 9), body));
+TEST(AgentTrap, CarriesTheAddressAndTheTextWithItsTerminatorAndTheErrorCode) {
+    for (const std::uint8_t errorCode : {0, 9}) {
+        SwitchSettings sw = LabSwitch();
+        sw.protocolVersion = 3;
+        sw.errorCode = errorCode;
+        const Agent agent(sw, kKey);
+        Bytes body = {10, 77, 1, 5};
+        const std::string text = "Port 3 link down";
+        body.insert(body.end(), text.begin(), text.end());
+        body.push_back(0);
+        EXPECT_EQ(agent.BuildTrap(text), Datagram(ReplyHeader(sw, 9, 0, errorCode), body));
+    }
 }
 
 TEST(AgentTrap, ALongTextIsCutToFitTheManagersBuffer) {

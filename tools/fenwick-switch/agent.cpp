@@ -136,7 +136,8 @@ std::vector<std::uint8_t> Agent::Reply(std::uint16_t code, std::uint16_t sequenc
 }
 
 std::vector<std::uint8_t> Agent::BuildTrap(std::string_view text) const {
-    std::vector<std::uint8_t> trap = Reply(kCommandTrap, 0, kErrorNone, false);
+    // A switch with an error code set sends it in its traps too, as a faulty agent would.
+    std::vector<std::uint8_t> trap = Reply(kCommandTrap, 0, settings_.errorCode, false);
     const std::size_t at = trap.size();
     const std::size_t room = kMaxDatagramLength - at - 4 - 1;
     text = text.substr(0, std::min(text.size(), room));

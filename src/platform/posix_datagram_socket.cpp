@@ -135,9 +135,9 @@ int PosixDatagramSocket::SendThrough(std::span<const std::uint8_t> datagram,
         header->cmsg_level = IPPROTO_IP;
         header->cmsg_type = IP_PKTINFO;
         header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-        in_pktinfo interface {};
-        interface.ipi_ifindex = static_cast<int>(interfaceIndex);
-        std::memcpy(CMSG_DATA(header), &interface, sizeof interface);
+        in_pktinfo chosen{};
+        chosen.ipi_ifindex = static_cast<int>(interfaceIndex);
+        std::memcpy(CMSG_DATA(header), &chosen, sizeof chosen);
     }
     if (::sendmsg(descriptor_, &message, 0) < 0) {
         return errno != 0 ? errno : EIO;

@@ -137,9 +137,9 @@ protected:
         }
     }
 
-    std::unique_ptr<DatagramSocket> Socket(const LocalAddresses& addresses) {
-        sockets_.push_back(std::make_unique<PosixDatagramSocketFactory>(addresses));
-        std::unique_ptr<DatagramSocket> socket = sockets_.back()->Create();
+    // A socket of the real factory; `addresses` must outlive it.
+    static std::unique_ptr<DatagramSocket> Socket(const LocalAddresses& addresses) {
+        std::unique_ptr<DatagramSocket> socket = PosixDatagramSocketFactory(addresses).Create();
         EXPECT_NE(socket, nullptr);
         return socket;
     }
@@ -192,7 +192,6 @@ protected:
 private:
     static inline bool made_ = false;
     std::map<std::string, LinkCapture> captures_;
-    std::vector<std::unique_ptr<PosixDatagramSocketFactory>> sockets_;
 };
 
 TEST_F(BroadcastLinks, TheSystemListsEveryIPv4AddressInInterfaceOrder) {

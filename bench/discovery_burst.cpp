@@ -10,6 +10,7 @@
 #include "platform/posix_datagram_socket.h"
 #include "platform/qt_timers.h"
 #include "platform/system_clock.h"
+#include "platform/system_local_addresses.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -153,8 +154,9 @@ int main(int argc, char** argv) {
     fenwick::QtTimers timers;
     fenwick::SystemClock clock;
     fenwick::DesktopLauncher launcher;
-    fenwick::PosixDatagramSocketFactory sized;
-    fenwick::PosixDatagramSocketFactory systemDefault(0);
+    fenwick::SystemLocalAddresses localAddresses;
+    fenwick::PosixDatagramSocketFactory sized(localAddresses);
+    fenwick::PosixDatagramSocketFactory systemDefault(localAddresses, 0);
     std::vector<RunResult> sizedResults, defaultResults;
     // Each run starts a fresh core; the two kinds alternate so that both meet the same load.
     const auto measure = [&](fenwick::DatagramSocketFactory& sockets) {

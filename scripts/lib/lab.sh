@@ -3,13 +3,21 @@
 # sockets without touching the machine's own network. Sourced by scripts/lab.
 #
 # Layout of one lab (NAME is fwlab-PID of the script that made it):
-#   NAME-manager   lab0  10.77.0.1/16, default route on lab0 so that 255.255.255.255 leaves
-#                        on the link
+#   NAME-manager   lab0  10.77.0.1/16, the link to the switches; what else it has depends on
+#                        LAB_TOPOLOGY:
+#                          default-route     the default route on lab0
+#                          no-default-route  no default route at all, as on a laptop cabled
+#                                            straight to a switch
+#                          two-links         lab2 10.78.0.1/24 to NAME-uplink, with the
+#                                            default route through it (as Wi-Fi beside an
+#                                            Ethernet cable to the switches)
 #   NAME-switches  lab1  every switch address /16, default route on lab1; one fenwick-switch
 #                        process stands for all switches
-# lab0 and lab1 are the two ends of one veth pair, created inside the namespaces, so the
-# machine's own namespace never holds a lab link.
+#   NAME-uplink    lab3  10.78.0.2/24, the default gateway of two-links; nothing answers there
+# Each lab link is a veth pair created inside the namespaces, so the machine's own namespace
+# never holds a lab link.
 
+LAB_TOPOLOGIES="default-route no-default-route two-links"
 LAB_SUBNET_PREFIX=16
 LAB_MANAGER_IP=10.77.0.1
 LAB_MANAGER_LINK=lab0
@@ -18,6 +26,12 @@ LAB_SWITCH_LINK=lab1
 # so that the first burst of answers is not queued behind a resolution.
 LAB_MANAGER_MAC=02:4c:41:42:00:01
 LAB_SWITCH_MAC=02:4c:41:42:00:02
+# The second link of two-links, to a gateway with nothing behind it.
+LAB_UPLINK_MANAGER_LINK=lab2
+LAB_UPLINK_GATEWAY_LINK=lab3
+LAB_UPLINK_MANAGER_IP=10.78.0.1
+LAB_UPLINK_GATEWAY_IP=10.78.0.2
+LAB_UPLINK_PREFIX=24
 # Longest wait for the switches to say they are ready; they normally take milliseconds.
 LAB_READY_SECONDS=30
 
@@ -42,11 +56,24 @@ lab_check() {
     return 0
 }
 
-# Names of this run's lab; sets LAB_NAME, LAB_NS_MANAGER, LAB_NS_SWITCHES, LAB_DIR.
-lab_init() {
+# Returns 0 when TOPOLOGY is one of LAB_TOPOLOGIES.
+lab_known_topology() { # TOPOLOGY
+    [[ " $LAB_TOPOLOGIES " == *" $1 "* ]]
+}
+
+# Names of this run's lab; sets LAB_NAME, LAB_NS_MANAGER, LAB_NS_SWITCHES, LAB_NS_UPLINK,
+# LAB_DIR, and LAB_MANAGER_LINKS (the manager's links, the switches' first) for TOPOLOGY.
+lab_init() { # TOPOLOGY
+    LAB_TOPOLOGY=${1:-default-route}
     LAB_NAME="fwlab-$$"
     LAB_NS_MANAGER="$LAB_NAME-manager"
     LAB_NS_SWITCHES="$LAB_NAME-switches"
+    LAB_NS_UPLINK=
+    LAB_MANAGER_LINKS=$LAB_MANAGER_LINK
+    if [ "$LAB_TOPOLOGY" = two-links ]; then
+        LAB_NS_UPLINK="$LAB_NAME-uplink"
+        LAB_MANAGER_LINKS="$LAB_MANAGER_LINK $LAB_UPLINK_MANAGER_LINK"
+    fi
     LAB_DIR=$(mktemp -d "/tmp/$LAB_NAME.XXXXXX")
     LAB_SWITCH_PID=
     LAB_COMMAND_PID=
@@ -63,11 +90,32 @@ lab_create_network() {
         ip -n "$LAB_NS_MANAGER" addr add "$LAB_MANAGER_IP/$LAB_SUBNET_PREFIX" \
             dev "$LAB_MANAGER_LINK" &&
         ip -n "$LAB_NS_MANAGER" link set "$LAB_MANAGER_LINK" up &&
-        ip -n "$LAB_NS_MANAGER" route add default dev "$LAB_MANAGER_LINK" &&
         ip -n "$LAB_NS_SWITCHES" link set "$LAB_SWITCH_LINK" up &&
         ip -n "$LAB_NS_SWITCHES" route add default dev "$LAB_SWITCH_LINK" &&
         ip -n "$LAB_NS_SWITCHES" neigh replace "$LAB_MANAGER_IP" lladdr "$LAB_MANAGER_MAC" \
-            dev "$LAB_SWITCH_LINK" nud permanent
+            dev "$LAB_SWITCH_LINK" nud permanent || return 1
+    case $LAB_TOPOLOGY in
+    default-route) ip -n "$LAB_NS_MANAGER" route add default dev "$LAB_MANAGER_LINK" ;;
+    no-default-route) ;;
+    two-links) lab_create_uplink ;;
+    esac
+}
+
+# The second link of two-links: a gateway namespace on its own subnet, the manager's default
+# route through it.
+lab_create_uplink() {
+    ip netns add "$LAB_NS_UPLINK" || return 1
+    ip -n "$LAB_NS_UPLINK" link set lo up &&
+        ip -n "$LAB_NS_MANAGER" link add "$LAB_UPLINK_MANAGER_LINK" type veth \
+            peer name "$LAB_UPLINK_GATEWAY_LINK" netns "$LAB_NS_UPLINK" &&
+        ip -n "$LAB_NS_MANAGER" addr add "$LAB_UPLINK_MANAGER_IP/$LAB_UPLINK_PREFIX" \
+            dev "$LAB_UPLINK_MANAGER_LINK" &&
+        ip -n "$LAB_NS_UPLINK" addr add "$LAB_UPLINK_GATEWAY_IP/$LAB_UPLINK_PREFIX" \
+            dev "$LAB_UPLINK_GATEWAY_LINK" &&
+        ip -n "$LAB_NS_MANAGER" link set "$LAB_UPLINK_MANAGER_LINK" up &&
+        ip -n "$LAB_NS_UPLINK" link set "$LAB_UPLINK_GATEWAY_LINK" up &&
+        ip -n "$LAB_NS_MANAGER" route add default via "$LAB_UPLINK_GATEWAY_IP" \
+            dev "$LAB_UPLINK_MANAGER_LINK"
 }
 
 # Reads the switch addresses of a settings file into LAB_SWITCH_ADDRESSES (blank-separated);
@@ -133,6 +181,8 @@ lab_run_in_manager() { # BINARY CONFIG CONTROL COMMAND [ARGUMENTS...]
         FENWICK_LAB_CONFIG="$config" \
         FENWICK_LAB_SWITCHES="$LAB_SWITCH_ADDRESSES" \
         FENWICK_LAB_MANAGER_IP="$LAB_MANAGER_IP" \
+        FENWICK_LAB_TOPOLOGY="$LAB_TOPOLOGY" \
+        FENWICK_LAB_MANAGER_LINKS="$LAB_MANAGER_LINKS" \
         FENWICK_LAB_SWITCH_TOOL="$binary" \
         FENWICK_LAB_DIR="$LAB_DIR" \
         FENWICK_LAB_MANAGER_NETNS="$LAB_NS_MANAGER" \
@@ -190,6 +240,10 @@ lab_cleanup() {
     # Deleting a namespace deletes the veth end in it, and with it the other end.
     ip netns del "$LAB_NS_MANAGER" 2>/dev/null
     ip netns del "$LAB_NS_SWITCHES" 2>/dev/null
+    if [ -n "$LAB_NS_UPLINK" ]; then
+        lab_stop_namespace_processes "$LAB_NS_UPLINK"
+        ip netns del "$LAB_NS_UPLINK" 2>/dev/null
+    fi
     [ -n "${LAB_DIR:-}" ] && rm -rf "$LAB_DIR"
     LAB_NAME=
     return "$switches_status"
@@ -209,7 +263,7 @@ lab_exit() {
 lab_clean_stale() {
     local namespace pid folder
     for namespace in $(ip netns list 2>/dev/null | awk '{print $1}' |
-        grep -E '^fwlab-[0-9]+-(manager|switches)$'); do
+        grep -E '^fwlab-[0-9]+-(manager|switches|uplink)$'); do
         pid=${namespace#fwlab-}
         pid=${pid%%-*}
         if kill -0 "$pid" 2>/dev/null; then

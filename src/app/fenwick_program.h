@@ -9,6 +9,7 @@
 #include "platform/posix_datagram_socket.h"
 #include "platform/qt_timers.h"
 #include "platform/system_clock.h"
+#include "platform/system_local_addresses.h"
 #include "windows/kestrel_dlg.h"
 #include "windows/message_box_prompts.h"
 
@@ -28,7 +29,8 @@ public:
 private:
     // The tables are large; they live on the heap for the whole run.
     std::unique_ptr<ProgramState> state_;
-    PosixDatagramSocketFactory sockets_;
+    SystemLocalAddresses localAddresses_;
+    PosixDatagramSocketFactory sockets_{localAddresses_};
     QtTimers timers_;
     SystemClock clock_;
     DesktopLauncher launcher_;

@@ -1,14 +1,19 @@
 #include "posix_datagram_socket.h"
 
+#include "broadcast_interfaces.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace fenwick {
 namespace {
+
+constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
 
 sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
     sockaddr_in socketAddress{};
@@ -39,7 +44,8 @@ void SizeReceiveBuffer(int descriptor, int wanted) {
 
 } // namespace
 
-PosixDatagramSocket::PosixDatagramSocket(int descriptor) : descriptor_(descriptor) {}
+PosixDatagramSocket::PosixDatagramSocket(int descriptor, const LocalAddresses& addresses)
+    : descriptor_(descriptor), addresses_(addresses) {}
 
 PosixDatagramSocket::~PosixDatagramSocket() {
     Close();
@@ -80,10 +86,60 @@ int PosixDatagramSocket::SendTo(std::span<const std::uint8_t> datagram, std::uin
         return EBADF;
     }
     const sockaddr_in destination = MakeAddress(address, port);
-    const ssize_t sent =
-        ::sendto(descriptor_, datagram.data(), datagram.size(), 0,
-                 reinterpret_cast<const sockaddr*>(&destination), sizeof destination);
-    if (sent < 0) {
+    if (address == kLimitedBroadcast) {
+        return SendOnEveryInterface(datagram, destination);
+    }
+    return SendThrough(datagram, destination, 0);
+}
+
+// Linux routes 255.255.255.255 by the routing table: out of the default route's interface only,
+// and nowhere ("Network is unreachable") without a default route. The switches may sit behind
+// any interface, so the datagram goes out of each one, named in IP_PKTINFO (no privilege
+// needed), which leaves the routing table out of it.
+int PosixDatagramSocket::SendOnEveryInterface(std::span<const std::uint8_t> datagram,
+                                              const sockaddr_in& destination) {
+    const std::vector<InterfaceAddress> interfaces = BroadcastInterfaces(addresses_.List());
+    if (interfaces.empty()) {
+        return ENETUNREACH;
+    }
+    bool taken = false;
+    int lastError = 0;
+    for (const InterfaceAddress& interface : interfaces) {
+        const int error = SendThrough(datagram, destination, interface.index);
+        if (error == 0) {
+            taken = true;
+            continue;
+        }
+        lastError = error;
+        std::fprintf(stderr, "fenwick: a broadcast could not leave by %s: %s\n",
+                     interface.name.c_str(), std::strerror(error));
+    }
+    return taken ? 0 : lastError;
+}
+
+int PosixDatagramSocket::SendThrough(std::span<const std::uint8_t> datagram,
+                                     sockaddr_in destination, unsigned interfaceIndex) {
+    // sendmsg only reads the payload, whatever the constness of iovec says.
+    iovec payload{const_cast<std::uint8_t*>(datagram.data()), datagram.size()};
+    msghdr message{};
+    message.msg_name = &destination;
+    message.msg_namelen = sizeof destination;
+    message.msg_iov = &payload;
+    message.msg_iovlen = 1;
+    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    if (interfaceIndex != 0) {
+        // The interface only; its own address becomes the source.
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        cmsghdr* header = CMSG_FIRSTHDR(&message);
+        header->cmsg_level = IPPROTO_IP;
+        header->cmsg_type = IP_PKTINFO;
+        header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+        in_pktinfo chosen{};
+        chosen.ipi_ifindex = static_cast<int>(interfaceIndex);
+        std::memcpy(CMSG_DATA(header), &chosen, sizeof chosen);
+    }
+    if (::sendmsg(descriptor_, &message, 0) < 0) {
         return errno != 0 ? errno : EIO;
     }
     return 0;
@@ -128,7 +184,7 @@ std::unique_ptr<DatagramSocket> PosixDatagramSocketFactory::Create() {
     if (receiveBuffer_ > 0) {
         SizeReceiveBuffer(descriptor, receiveBuffer_);
     }
-    return std::make_unique<PosixDatagramSocket>(descriptor);
+    return std::make_unique<PosixDatagramSocket>(descriptor, addresses_);
 }
 
 } // namespace fenwick

@@ -129,6 +129,36 @@ TEST_F(Discovery, ForeignVersionAndLoaderModeGiveRowsWithoutNames) {
     EXPECT_EQ(state->DiscoveryTable[1].LastCommand, 0);
 }
 
+// A switch reachable through two of the manager's interfaces hears the broadcast on each and
+// answers both copies: whatever it answers with, it stands in one row.
+TEST_F(Discovery, ASwitchAnsweringTwiceStandsInOneRow) {
+    struct Case {
+        const char* what;
+        std::uint16_t code;
+        std::uint16_t version;
+    };
+    const Case cases[] = {
+        {"device information", kCommandDeviceInfo, 2},
+        {"loader mode", kCommandLoaderMode, 2},
+        {"another protocol version", kCommandDeviceInfo, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        core->Discovery();
+        Agent twice = Agent::Numbered(7);
+        twice.code = c.code;
+        twice.version = c.version;
+        Receive(twice);
+        Receive(twice);
+        Receive(Agent::Numbered(8));
+        ASSERT_EQ(core->DiscoveryList().RowCount(), 2);
+        EXPECT_EQ(core->DiscoveryList().Text(0, 0), QStringLiteral("000a5b000007"));
+        EXPECT_EQ(core->DiscoveryList().Text(1, 0), QStringLiteral("000a5b000008"));
+        EXPECT_EQ(FieldText(state->DiscoveryTable[1].MacText), "000a5b000008");
+    }
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
 TEST_F(Discovery, ErrorRepliesAreToldAndStoreNothing) {
     Agent agent = Agent::Numbered(1);
     agent.status = 2;

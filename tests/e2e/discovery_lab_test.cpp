@@ -2,9 +2,31 @@
 #include "codec/packet_header.h"
 #include "codec/text_forms.h"
 #include "lab_program.h"
+#include "link_capture.h"
+
+#include <fstream>
+#include <map>
+#include <sstream>
 
 namespace fenwick::testing {
 namespace {
+
+// The interface of the namespace's default route, or "" when there is none.
+std::string DefaultRouteInterface() {
+    std::ifstream routes("/proc/net/route");
+    std::string line;
+    std::getline(routes, line); // the headings
+    while (std::getline(routes, line)) {
+        std::istringstream fields(line);
+        std::string interface, destination, gateway, flags, references, use, metric, mask;
+        fields >> interface >> destination >> gateway >> flags >> references >> use >> metric >>
+            mask;
+        if (destination == "00000000" && mask == "00000000") {
+            return interface;
+        }
+    }
+    return {};
+}
 
 QStringList ExpectedRow(const sim::SwitchSettings& device) {
     const QString mac = QString::fromStdString(MacText(device.mac));
@@ -63,6 +85,56 @@ TEST_F(DiscoveryInTheLab, OnePressListsEverySwitchWithItsTexts) {
     EXPECT_EQ(list.RowCount(), 0);
     ASSERT_TRUE(WaitUntil([&] { return list.RowCount() >= switches; }));
     EXPECT_EQ(list.RowCount(), switches);
+}
+
+// Run in each of the lab's topologies: the switches are all behind the first of the manager's
+// links, and the default route is on that link, on none, or on a second link.
+TEST_F(DiscoveryInTheLab, TheRequestLeavesOnceByEveryLinkAsTheSame40Bytes) {
+    const QStringList links = qEnvironmentVariable("FENWICK_LAB_MANAGER_LINKS")
+                                  .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    ASSERT_FALSE(links.isEmpty()) << "FENWICK_LAB_MANAGER_LINKS";
+    const std::map<QString, QString> defaultRoute = {
+        {QStringLiteral("default-route"), links.front()},
+        {QStringLiteral("no-default-route"), QString()},
+        {QStringLiteral("two-links"), links.value(1)},
+    };
+    const QString topology = qEnvironmentVariable("FENWICK_LAB_TOPOLOGY");
+    ASSERT_EQ(defaultRoute.count(topology), 1u) << topology.toStdString();
+    ASSERT_EQ(DefaultRouteInterface(), defaultRoute.at(topology).toStdString())
+        << "the lab is not the topology it says";
+
+    std::vector<LinkCapture> captures;
+    for (const QString& link : links) {
+        captures.emplace_back(link.toStdString());
+    }
+    captures.emplace_back("lo");
+    for (const LinkCapture& capture : captures) {
+        ASSERT_TRUE(capture.IsOpen()) << capture.Interface();
+    }
+    std::vector<std::uint8_t> request(kHeaderLength);
+    BuildRequestHeader(kCommandDiscovery, lab.agentKey,
+                       std::span<std::uint8_t, kHeaderLength>(request.data(), kHeaderLength));
+
+    Button(QStringLiteral("Discovery"))->click();
+    for (LinkCapture& capture : captures) {
+        SCOPED_TRACE(capture.Interface());
+        const bool loopback = capture.Interface() == "lo";
+        // The copies are on the links when the send returns; the wait only bounds a fault.
+        const std::vector<LeavingDatagram> left =
+            capture.Take(lab.AgentPort(), loopback ? 0 : 2000);
+        ASSERT_EQ(left.size(), loopback ? 0u : 1u);
+        for (const LeavingDatagram& datagram : left) {
+            EXPECT_EQ(datagram.payload, request);
+            EXPECT_EQ(datagram.destination, 0xFFFFFFFFu);
+            EXPECT_EQ(datagram.sourcePort, lab.basePort);
+        }
+    }
+    const int switches = static_cast<int>(lab.switches.size());
+    ListViewModel& list = program->Core().DiscoveryList();
+    ASSERT_TRUE(WaitUntil([&] { return list.RowCount() >= switches; }))
+        << list.RowCount() << " of " << switches;
+    EXPECT_EQ(list.RowCount(), switches);
+    EXPECT_TRUE(prompts.boxes.empty()) << prompts.boxes.front().text.toStdString();
 }
 
 } // namespace

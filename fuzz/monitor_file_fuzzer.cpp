@@ -1,5 +1,5 @@
 // Monitor list files of any content and size.
-#include "core/lists/monitor_records.h"
+#include "codec/monitor_records.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,3 @@
-#include "core/protocol/config_folder.h"
 #include "core/protocol/definition_loader.h"
 #include "doubles/recording_prompts.h"
 
@@ -84,15 +83,6 @@ TEST_F(DefinitionLoader, RejectsWithOneMessageNamingTheFault) {
         EXPECT_EQ(values.AgentKey, 7u) << c.what;
         EXPECT_EQ(values.AgentPort, 7) << c.what;
     }
-}
-
-TEST(ConfigFolder, IsTheExecutablesFolderFollowedByCfg) {
-    int argc = 1;
-    char name[] = "/opt/some where/bin/fenwick";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    EXPECT_EQ(GetConfigFolder(), QCoreApplication::applicationDirPath() + QStringLiteral("/cfg"));
-    EXPECT_FALSE(GetConfigFolder().endsWith(QLatin1Char('/')));
 }
 
 } // namespace

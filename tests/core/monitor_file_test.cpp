@@ -1,4 +1,4 @@
-#include "core/lists/monitor_records.h"
+#include "codec/monitor_records.h"
 #include "monitor_fixture.h"
 
 #include <QDir>

@@ -10,7 +10,7 @@ protected:
         MonitoringFixture::SetUp();
         Start();
         Monitor({Agent::Numbered(1), Agent::Numbered(2)});
-        QObject::connect(core.get(), &ManagerCore::TrapIndicatorChanged,
+        QObject::connect(&core->Indicator(), &TrapIndicator::trapIndicatorChanged,
                          [this](bool red) { indicator.push_back(red); });
     }
 

@@ -40,8 +40,8 @@ protected:
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        QObject::connect(&program->Core(), &ManagerCore::TrapIndicatorChanged, &program->Core(),
-                         [this](bool red) { indicator.push_back(red); });
+        QObject::connect(&program->Core().Indicator(), &TrapIndicator::trapIndicatorChanged,
+                         &program->Core(), [this](bool red) { indicator.push_back(red); });
     }
 
     std::string Ip(std::size_t position) const { return AddressText(lab.switches.at(position).ip); }

@@ -1,7 +1,7 @@
 #include "monitor_file.h"
 
 #include "codec/device_tables.h"
-#include "core/lists/monitor_records.h"
+#include "codec/monitor_records.h"
 
 #include <QFile>
 #include <QSaveFile>

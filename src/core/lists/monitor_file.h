@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/app/program_state.h"
-#include "core/lists/monitor_list.h"
+#include "core/lists/monitor_list_service.h"
 #include "core/ports/user_prompts.h"
 
 #include <QString>

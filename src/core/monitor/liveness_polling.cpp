@@ -2,7 +2,7 @@
 
 #include "codec/device_tables.h"
 #include "codec/packet_header.h"
-#include "core/lists/monitor_list.h"
+#include "core/lists/monitor_list_service.h"
 #include "core/monitor/event_log.h"
 #include "core/monitor/request_accounting.h"
 #include "core/protocol/protocol_sockets.h"
@@ -15,9 +15,10 @@
 namespace fenwick {
 
 LivenessPolling::LivenessPolling(ProgramState& state, UnstackedBoxes& boxes, Timers& timers,
-                                 ProtocolSockets& sockets, MonitorListService& monitor,
-                                 EventLog& log, QString applicationName)
-    : state_(state), boxes_(boxes), sockets_(sockets), monitor_(monitor), log_(log),
+                                 const Clock& clock, ProtocolSockets& sockets,
+                                 MonitorListService& monitor, EventLog& log,
+                                 QString applicationName)
+    : state_(state), boxes_(boxes), clock_(clock), sockets_(sockets), monitor_(monitor), log_(log),
       applicationName_(std::move(applicationName)),
       cycleWait_(timers.Create(Timers::Kind::SingleShot, [this] { PollCycle(); })),
       tick_(timers.Create(Timers::Kind::Periodic, [this] { Tick(); })) {}
@@ -84,7 +85,7 @@ void LivenessPolling::Tick() {
     // run inside it, each over the whole list. Once such a later tick has run, this one has
     // nothing left to do that would not come late or twice.
     const std::uint64_t tick = ++ticksBegun_;
-    const Timestamp timestamp = FormatTimestamp(log_.TimeSource());
+    const Timestamp timestamp = FormatTimestamp(clock_);
     for (int i = 0; i < monitor_.Count() && running_ && ticksBegun_ == tick; ++i) {
         const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(i)];
         if (FieldText(entry.IpText).empty() || entry.Answered != 0 || entry.MissCount == 0) {

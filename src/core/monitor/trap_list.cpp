@@ -1,7 +1,7 @@
 #include "trap_list.h"
 
 #include "core/app/latin1.h"
-#include "core/lists/list_sort.h"
+#include "core/lists/list_sorter.h"
 #include "core/monitor/trap_table.h"
 
 namespace fenwick {

@@ -4,7 +4,7 @@
 #include "codec/event_log_lines.h"
 #include "codec/text_forms.h"
 #include "codec/trap_body.h"
-#include "core/lists/monitor_list.h"
+#include "core/lists/monitor_list_service.h"
 #include "core/monitor/event_log.h"
 #include "core/monitor/trap_table.h"
 
@@ -12,8 +12,9 @@
 
 namespace fenwick {
 
-TrapReception::TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log)
-    : state_(state), monitor_(monitor), log_(log) {}
+TrapReception::TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log,
+                             const Clock& clock, TrapIndicator& indicator)
+    : state_(state), monitor_(monitor), log_(log), clock_(clock), indicator_(indicator) {}
 
 void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
     TrapBody trap;
@@ -26,9 +27,7 @@ void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
     if (!found) {
         return;
     }
-    if (ShowTrapArrived) {
-        ShowTrapArrived();
-    }
+    indicator_.ShowTrapArrived();
 
     DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(index)];
     entry.StatusImage = -1;
@@ -37,7 +36,7 @@ void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
     entry.MissCount = 0;
     monitor_.ShowMonitorRow(index);
 
-    const Timestamp timestamp = FormatTimestamp(log_.TimeSource());
+    const Timestamp timestamp = FormatTimestamp(clock_);
     log_.AppendToSyslog(std::string_view(timestamp.data(), kTimestampLength));
     log_.AppendToSyslog(TrapLineTail(address, trap.eventText));
 

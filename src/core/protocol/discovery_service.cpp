@@ -5,6 +5,8 @@
 #include "codec/packet_header.h"
 #include "core/app/latin1.h"
 #include "core/lists/device_columns.h"
+#include "core/lists/monitor_list_service.h"
+#include "core/monitor/request_accounting.h"
 
 #include <array>
 
@@ -25,8 +27,9 @@ void MarkAnswered(DeviceRecord& record, std::uint32_t agentKey) {
 
 } // namespace
 
-DiscoveryService::DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, Lists lists)
-    : state_(state), boxes_(boxes), lists_(lists) {}
+DiscoveryService::DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, MainLists lists,
+                                   MonitorListService& monitor)
+    : state_(state), boxes_(boxes), lists_(lists), monitor_(monitor) {}
 
 void DiscoveryService::SendRequest(DatagramSocket* broadcastSocket) {
     if (broadcastSocket == nullptr || broadcastSocket->SetBroadcast(true) != 0) {
@@ -36,9 +39,7 @@ void DiscoveryService::SendRequest(DatagramSocket* broadcastSocket) {
     }
     std::array<std::uint8_t, kHeaderLength> request{};
     BuildRequestHeader(kCommandDiscovery, state_.Protocol.AgentKey, request);
-    if (MarkAllRequestsSent) {
-        MarkAllRequestsSent();
-    }
+    MarkAllRequestsSent(state_.MonitorTable, monitor_.Count());
     lists_.discovery.DeleteAllRows();
     state_.DiscoveryTable.fill(ZeroRecord());
     if (broadcastSocket->SendTo(request, kLimitedBroadcast, state_.Protocol.AgentPort) != 0) {
@@ -110,9 +111,7 @@ void DiscoveryService::StoreMismatch(DeviceRecord& record, int reason) {
 void DiscoveryService::FileInMonitorTable(DeviceRecord& record, int index) {
     record.ListState = kListStateHasRow;
     state_.MonitorTable[static_cast<std::size_t>(index)] = record;
-    if (ShowMonitorRow) {
-        ShowMonitorRow(index);
-    }
+    monitor_.ShowMonitorRow(index);
 }
 
 void DiscoveryService::FileInDiscoveryTable(DeviceRecord& record, int index, bool found) {

@@ -4,26 +4,20 @@
 
 #include "core/app/program_state.h"
 #include "core/app/unstacked_boxes.h"
-#include "core/lists/list_selection.h"
-#include "core/lists/list_view_model.h"
+#include "core/lists/main_lists.h"
 #include "core/ports/datagram_socket.h"
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
 namespace fenwick {
 
+class MonitorListService;
+
 class DiscoveryService {
 public:
-    struct Lists {
-        ListViewModel& discovery;
-        ListSelection& discoverySelection;
-        ListViewModel& monitor;
-        ListSelection& monitorSelection;
-    };
-
-    DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, Lists lists);
+    DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, MainLists lists,
+                     MonitorListService& monitor);
 
     // "Discovery": permits broadcast, counts the request for every monitored device, empties
     // the list and table, and broadcasts request 1. `socket` may be null (not created).
@@ -42,10 +36,6 @@ public:
     // refreshes it (ListState 1).
     void ShowDiscoveryRow(int slot);
 
-    // Hooks for the monitor list and the liveness accounting, which build on discovery.
-    std::function<void(int index)> ShowMonitorRow;
-    std::function<void()> MarkAllRequestsSent;
-
 private:
     void FileInMonitorTable(DeviceRecord& record, int index);
     void FileInDiscoveryTable(DeviceRecord& record, int index, bool found);
@@ -54,7 +44,8 @@ private:
 
     ProgramState& state_;
     UnstackedBoxes& boxes_;
-    Lists lists_;
+    MainLists lists_;
+    MonitorListService& monitor_;
 };
 
 } // namespace fenwick

@@ -1,4 +1,4 @@
-#include "monitor_list.h"
+#include "monitor_list_service.h"
 
 #include "codec/device_tables.h"
 #include "core/app/latin1.h"
@@ -45,7 +45,7 @@ std::string_view View(const QByteArray& bytes) {
 
 } // namespace
 
-MonitorListService::MonitorListService(ProgramState& state, UserPrompts& prompts, Lists lists)
+MonitorListService::MonitorListService(ProgramState& state, UserPrompts& prompts, MainLists lists)
     : state_(state), prompts_(prompts), lists_(lists) {}
 
 int MonitorListService::Count() const {

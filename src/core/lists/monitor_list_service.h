@@ -5,8 +5,8 @@
 #pragma once
 
 #include "core/app/program_state.h"
+#include "core/lists/main_lists.h"
 #include "core/ports/user_prompts.h"
-#include "core/protocol/discovery_service.h"
 
 #include <optional>
 #include <vector>
@@ -15,9 +15,7 @@ namespace fenwick {
 
 class MonitorListService {
 public:
-    using Lists = DiscoveryService::Lists;
-
-    MonitorListService(ProgramState& state, UserPrompts& prompts, Lists lists);
+    MonitorListService(ProgramState& state, UserPrompts& prompts, MainLists lists);
 
     // Occupied slots of the MonitorTable: 0 to Count()-1, one per Monitor List row.
     int Count() const;
@@ -58,7 +56,7 @@ private:
 
     ProgramState& state_;
     UserPrompts& prompts_;
-    Lists lists_;
+    MainLists lists_;
 };
 
 } // namespace fenwick

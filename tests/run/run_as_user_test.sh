@@ -6,7 +6,8 @@
 #   - the build runs as the user, and build/ holds nothing owned by anyone else afterwards;
 #   - the Fenwick window appears on the user's display, its program runs with the user's ids
 #     and session variables, inside the lab's manager namespace;
-#   - closing the window, and Ctrl+C on the terminal, end the demo and remove the whole lab.
+#   - closing the window, and Ctrl+C on the terminal, end the demo and remove the whole lab;
+#   - without a display, the picture is taken as the user on a virtual display.
 # The user works on a copy of the repository (sources and the gcc build, if there is one) put
 # at the repository's own path in a mount namespace of the test's, so the copied build stays
 # valid: the run then rebuilds what the test touched, as the user, instead of everything.
@@ -57,7 +58,7 @@ cleanup() {
     "$root/scripts/lab" clean >/dev/null 2>&1
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid"
     rm -f "$sudoers"
-    id "$user" >/dev/null 2>&1 && userdel "$user"
+    id "$user" >/dev/null 2>&1 && userdel --force "$user"
     umount "$root" 2>/dev/null
     rm -rf "$work"
 }
@@ -121,15 +122,24 @@ done
 mount --bind "$copy" "$root"
 cd /
 
-# Starts scripts/run as the user on a terminal of its own (script); what the terminal shows
-# goes to LOG, and bytes written to fd $keyboard are typed on it.
-start_run() { # LOG
+# Starts scripts/run as the user on a terminal of its own (script), in the user's session
+# less the variables NAME...; what the terminal shows goes to LOG, and bytes written to fd
+# $keyboard are typed on it.
+start_run() { # LOG [NAME...]
+    local log=$1 setting name environment=()
+    shift
+    for setting in "${user_environment[@]}"; do
+        for name in "$@"; do
+            [ "${setting%%=*}" != "$name" ] || continue 2
+        done
+        environment+=("$setting")
+    done
     rm -f "$work/keyboard"
     mkfifo "$work/keyboard"
     # Ctrl+C must reach the lab even where this test was started with SIGINT ignored.
     setpriv --reuid="$uid" --regid="$gid" --init-groups \
-        env -i --default-signal=INT "${user_environment[@]}" \
-        script -q -e -c "bash $root/scripts/run" /dev/null <"$work/keyboard" >"$1" 2>&1 &
+        env -i --default-signal=INT "${environment[@]}" \
+        script -q -e -c "bash $root/scripts/run" /dev/null <"$work/keyboard" >"$log" 2>&1 &
     run_pid=$!
     exec {keyboard}>"$work/keyboard"
 }
@@ -196,6 +206,14 @@ check_program() {
     done
 }
 
+# The user runs nothing any more. An ended process that its parent has not collected yet
+# (state Z; orphans wait for the init process) has ended all the same.
+check_user_processes_gone() {
+    local running
+    running=$(ps -o pid=,stat= -u "$user" | awk '$2 !~ /^Z/' || true)
+    [ -z "$running" ] || fail "processes of $user remain: $(ps -f -u "$user")"
+}
+
 # Nothing of the lab remains: namespaces, processes, temporary folder, window.
 check_lab_gone() {
     local pid
@@ -208,7 +226,7 @@ check_lab_gone() {
     done
     ! compgen -G "/tmp/$lab.*" >/dev/null || fail "$lab's temporary folder remains"
     ! x xwininfo -root -tree | grep -qF "$main_window" || fail "the Fenwick window remains"
-    [ -z "$(ps -o pid= -u "$user")" ] || fail "processes of $user remain: $(ps -f -u "$user")"
+    check_user_processes_gone
 }
 
 allow_sudo() { # COMMAND PATTERN...
@@ -238,7 +256,7 @@ for said in 'Root is needed to create the demo network' 'sudo refused it'; do
     grep -qF "$said" "$work/refused.log" || fail "not said: $said: $(cat "$work/refused.log")"
 done
 ! grep -q '^lab:' "$work/refused.log" || fail "the lab ran although sudo refused it"
-[ -z "$(ps -o pid= -u "$user")" ] || fail "processes of $user remain: $(ps -f -u "$user")"
+check_user_processes_gone
 
 echo "== the window on the user's display, closed"
 allow_sudo "/usr/bin/bash $root/scripts/lab run *" "/bin/bash $root/scripts/lab run *"
@@ -264,6 +282,18 @@ printf '\003' >&"$keyboard"
 wait_run
 [ "$run_status" -eq 130 ] || fail "Ctrl+C ended the run with $run_status: $(cat "$work/interrupt.log")"
 check_lab_gone
+foreign=$(find "$copy/build" ! -user "$uid" -print | head -5)
+[ -z "$foreign" ] || fail "build/ holds files not owned by $user: $foreign"
+
+echo "== no display: the picture, as the user"
+start_run "$work/picture.log" DISPLAY XAUTHORITY WAYLAND_DISPLAY
+wait_run
+[ "$run_status" -eq 0 ] || fail "the run without a display failed: $(cat "$work/picture.log")"
+picture="$copy/build/demo/fenwick-discovery.png"
+[ "$(stat -c %u "$picture")" = "$uid" ] || fail "no picture of $user's: $(cat "$work/picture.log")"
+grep -q "24 devices discovered; picture of the main window: $root/build/demo/fenwick-discovery.png" \
+    "$work/picture.log" || fail "$(cat "$work/picture.log")"
+check_user_processes_gone
 foreign=$(find "$copy/build" ! -user "$uid" -print | head -5)
 [ -z "$foreign" ] || fail "build/ holds files not owned by $user: $foreign"
 echo "run command as $user: passed"

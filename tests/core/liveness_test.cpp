@@ -392,7 +392,8 @@ TEST_F(Liveness, AVerdictGoesToItsDeviceEvenIfTheListChangedUnderItsBox) {
     prompts.whileOpen = [&](const RecordingPrompts::Box& box) {
         if (box.text == QLatin1String("syslog.log not exit") && !deleted) {
             deleted = true; // the operator deletes the dead device meanwhile
-            core->MonitorSelection().SelectRow(core->MonitorList().FindRow(kIpColumn, IpOf(1)));
+            core->MonitorSelection().SelectRow(
+                core->MonitorList().FindRow(kIpColumn, IpOf(1)).value_or(-1));
             core->DeleteItem();
         }
     };

@@ -422,26 +422,27 @@ TEST_F(MonitorFile, AnUnreadableFileIsToldAndChangesNothing) {
 TEST(MonitorRecords, AFileHoldsWholeRecordsOfAtMostOneTable) {
     struct Case {
         std::size_t size;
-        int count;
+        std::optional<std::size_t> count; // nothing: not whole records
     };
     const std::size_t table = kDeviceTableSlots * sizeof(DeviceRecord);
     const Case cases[] = {
-        {0, 0},       {272, 1},         {271, -1},          {273, -1},
-        {table, 256}, {table + 1, 256}, {table + 272, 256}, {table - 1, -1},
+        {0, 0},       {272, 1},         {271, std::nullopt}, {273, std::nullopt},
+        {table, 256}, {table + 1, 256}, {table + 272, 256},  {table - 1, std::nullopt},
     };
     for (const Case& c : cases) {
         Bytes bytes(c.size);
         for (std::size_t i = 0; i < bytes.size(); ++i) {
             bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
         }
-        std::vector<DeviceRecord> records(3);
-        EXPECT_EQ(DecodeMonitorFile(bytes, records), c.count) << c.size;
-        ASSERT_EQ(records.size(), static_cast<std::size_t>(std::max(c.count, 0))) << c.size;
-        if (c.count > 0) {
-            EXPECT_EQ(BytesOf(records), Bytes(bytes.begin(), bytes.begin() + c.count * 272))
-                << c.size;
-            EXPECT_EQ(EncodeMonitorFile(records), BytesOf(records)) << c.size;
+        const std::optional<std::vector<DeviceRecord>> records = DecodeMonitorFile(bytes);
+        ASSERT_EQ(records.has_value(), c.count.has_value()) << c.size;
+        if (!records) {
+            continue;
         }
+        ASSERT_EQ(records->size(), *c.count) << c.size;
+        EXPECT_EQ(BytesOf(*records), Bytes(bytes.begin(), bytes.begin() + *c.count * 272))
+            << c.size;
+        EXPECT_EQ(EncodeMonitorFile(*records), BytesOf(*records)) << c.size;
     }
 }
 

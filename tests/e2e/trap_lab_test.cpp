@@ -91,8 +91,10 @@ TEST_F(TrapsInTheLab, TrapsFromOtherAddressesLeaveNoTrace) {
     Button(QStringLiteral("Discovery"))->click();
     const QString last = QString::fromStdString(Ip(kNotMonitored.back()));
     const auto listed = [&] {
-        return program->Core().DiscoveryList().FindRow(ColumnOf(kDiscoveryFields, DeviceField::Ip),
-                                                       last) >= 0;
+        return program->Core()
+            .DiscoveryList()
+            .FindRow(ColumnOf(kDiscoveryFields, DeviceField::Ip), last)
+            .has_value();
     };
     ASSERT_FALSE(listed()) << "a discovery starts with an empty list";
     ASSERT_TRUE(WaitUntil(listed));

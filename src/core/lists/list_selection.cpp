@@ -16,9 +16,9 @@ std::vector<int> ListSelection::SelectedRows() const {
     return rows;
 }
 
-int ListSelection::FirstSelectedRow() const {
+std::optional<int> ListSelection::FirstSelectedRow() const {
     const std::vector<int> rows = SelectedRows();
-    return rows.empty() ? -1 : rows.front();
+    return rows.empty() ? std::nullopt : std::optional<int>(rows.front());
 }
 
 void ListSelection::SelectRow(int row) {

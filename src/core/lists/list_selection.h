@@ -4,6 +4,7 @@
 #include "core/lists/list_view_model.h"
 
 #include <QItemSelectionModel>
+#include <optional>
 #include <vector>
 
 namespace fenwick {
@@ -16,8 +17,8 @@ public:
 
     // Selected rows in ascending order.
     std::vector<int> SelectedRows() const;
-    // The first selected row, or -1.
-    int FirstSelectedRow() const;
+    // The first selected row, if any.
+    std::optional<int> FirstSelectedRow() const;
     void SelectRow(int row);
     void DeselectRow(int row);
     void DeselectAll();

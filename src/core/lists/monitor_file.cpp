@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace fenwick {
@@ -28,13 +29,13 @@ void MonitorFile::ConfigFileError() {
                         UserPrompts::Icon::Error);
 }
 
-int MonitorFile::Read(const QString& path, std::vector<DeviceRecord>& records) {
+std::optional<std::vector<DeviceRecord>> MonitorFile::Read(const QString& path) {
     QFile file(path);
-    const auto unreadable = [&] {
+    const auto unreadable = [&]() -> std::optional<std::vector<DeviceRecord>> {
         prompts_.MessageBox(QStringLiteral("Monitor list file cannot be read: %1\n%2")
                                 .arg(path, file.errorString()),
                             QStringLiteral("Error"), UserPrompts::Icon::Error);
-        return -1;
+        return std::nullopt;
     };
     if (!file.open(QIODevice::ReadOnly)) {
         return unreadable();
@@ -53,12 +54,12 @@ int MonitorFile::Read(const QString& path, std::vector<DeviceRecord>& records) {
         }
         length += got;
     }
-    const int count = DecodeMonitorFile(
-        std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(length)), records);
-    if (count < 0) {
+    std::optional<std::vector<DeviceRecord>> records = DecodeMonitorFile(
+        std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(length)));
+    if (!records) {
         ConfigFileError();
     }
-    return count;
+    return records;
 }
 
 void MonitorFile::LoadAtStartup() {
@@ -66,17 +67,16 @@ void MonitorFile::LoadAtStartup() {
     if (!QFile::exists(path)) {
         return;
     }
-    std::vector<DeviceRecord> records;
-    const int count = Read(path, records);
-    if (count < 0) {
+    const std::optional<std::vector<DeviceRecord>> records = Read(path);
+    if (!records) {
         state_.MonitorTable.fill(ZeroRecord());
         return;
     }
-    for (int i = 0; i < count; ++i) {
-        DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(i)];
-        entry = records[static_cast<std::size_t>(i)];
+    for (std::size_t i = 0; i < records->size(); ++i) {
+        DeviceRecord& entry = state_.MonitorTable[i];
+        entry = (*records)[i];
         PrepareStartupRecord(entry);
-        monitor_.ShowMonitorRow(i);
+        monitor_.ShowMonitorRow(static_cast<int>(i));
     }
 }
 
@@ -85,21 +85,18 @@ void MonitorFile::Load() {
     if (path.isEmpty()) {
         return;
     }
-    std::vector<DeviceRecord> records;
-    if (Read(path, records) < 0) {
+    std::optional<std::vector<DeviceRecord>> records = Read(path);
+    if (!records) {
         return;
     }
-    for (DeviceRecord& record : records) {
+    for (DeviceRecord& record : *records) {
         PrepareLoadedRecord(record);
-        bool found = false;
-        FindMonitorByIp(state_.MonitorTable, monitor_.Count(), FieldText(record.IpText), found);
-        if (found) {
+        if (FindMonitorByIp(state_.MonitorTable, monitor_.Count(), FieldText(record.IpText))) {
             prompts_.MessageBox(QStringLiteral("Duplicate ip in monitor list"),
                                 QStringLiteral("Warning"), UserPrompts::Icon::Warning);
             continue;
         }
-        FindMonitorByMac(state_.MonitorTable, monitor_.Count(), FieldText(record.MacText), found);
-        if (found) {
+        if (FindMonitorByMac(state_.MonitorTable, monitor_.Count(), FieldText(record.MacText))) {
             prompts_.MessageBox(QStringLiteral("Duplicate device in monitor list"),
                                 QStringLiteral("Warning"), UserPrompts::Icon::Warning);
             continue;

@@ -58,18 +58,19 @@ void MonitorListService::ShowMonitorRow(int index) {
     }
     const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(index)];
     ListViewModel& list = lists_.monitor;
-    int row = -1;
+    int row = 0;
     if (entry.ListState == kListStateNoRow) {
         row = list.InsertRow(index, index, QString());
     } else {
-        row = list.FindRow(kColumnIp, Latin1(FieldText(entry.IpText)));
+        std::optional<int> found = list.FindRow(kColumnIp, Latin1(FieldText(entry.IpText)));
         const std::string_view mac = FieldText(entry.MacText);
-        if (row < 0 && !mac.empty()) {
-            row = list.FindRow(kColumnMac, Latin1(mac));
+        if (!found && !mac.empty()) {
+            found = list.FindRow(kColumnMac, Latin1(mac));
         }
-        if (row < 0) {
+        if (!found) {
             return; // every entry with a row is found by one of its texts
         }
+        row = *found;
         // The refreshed row stands at its place with its key, shown unselected as a row put in
         // afresh would be. Refreshing in place keeps a trap storm from rebuilding the list.
         lists_.monitorSelection.DeselectRow(row);
@@ -92,13 +93,10 @@ std::optional<int> MonitorListService::AppendEntry(const DeviceRecord& record) {
     return slot;
 }
 
-int MonitorListService::Append(const DeviceRecord& record) {
-    const std::optional<int> slot = AppendEntry(record);
-    if (!slot) {
+void MonitorListService::Append(const DeviceRecord& record) {
+    if (!AppendEntry(record)) {
         ShowFull();
-        return -1;
     }
-    return *slot;
 }
 
 void MonitorListService::ShowFull() {
@@ -121,18 +119,13 @@ void MonitorListService::TellOutcome(MoveOutcome outcome) {
     }
 }
 
-int MonitorListService::DiscoverySlotOfRow(int row) const {
+std::optional<int> MonitorListService::DiscoverySlotOfRow(int row) const {
     const QByteArray mac = CellBytes(lists_.discovery, row, kDiscoveryMacColumn);
-    bool found = false;
-    const int slot =
-        FindDiscoveryByMac(state_.DiscoveryTable, lists_.discovery.RowCount(), View(mac), found);
-    return found ? slot : -1;
+    return FindDiscoveryByMac(state_.DiscoveryTable, lists_.discovery.RowCount(), View(mac));
 }
 
 bool MonitorListService::IsDuplicate(const DeviceRecord& record, int discoveryCount) const {
-    bool found = false;
-    FindMonitorByIp(state_.MonitorTable, Count(), FieldText(record.IpText), found);
-    if (found) {
+    if (FindMonitorByIp(state_.MonitorTable, Count(), FieldText(record.IpText))) {
         return true;
     }
     // Two Discovery List devices with one address are both refused. Slots emptied by this
@@ -154,7 +147,7 @@ MonitorListService::MoveOutcome MonitorListService::MoveToMonitor(int slot, int 
         return MoveOutcome::Duplicate;
     }
     DeviceRecord entry = device;
-    entry.StatusImage = -1;
+    entry.StatusImage = kStatusImageNone;
     entry.ListState = kListStateNoRow;
     if (!AppendEntry(entry)) {
         return MoveOutcome::Full;
@@ -179,9 +172,8 @@ void MonitorListService::AddToMonitorList() {
     // Resolve every selected row first: moving devices changes the rows and the selection.
     std::vector<int> devices;
     for (int row : rows) {
-        const int slot = DiscoverySlotOfRow(row);
-        if (slot >= 0) {
-            devices.push_back(slot);
+        if (const std::optional<int> slot = DiscoverySlotOfRow(row)) {
+            devices.push_back(*slot);
         }
     }
     const int discoveryCount = lists_.discovery.RowCount();
@@ -204,14 +196,14 @@ void MonitorListService::DiscoveryDoubleClicked() {
     if (rows.size() != 1) {
         return;
     }
-    const int slot = DiscoverySlotOfRow(rows.front());
-    if (slot < 0) {
+    const std::optional<int> slot = DiscoverySlotOfRow(rows.front());
+    if (!slot) {
         return;
     }
-    const MoveOutcome outcome = MoveToMonitor(slot, lists_.discovery.RowCount());
+    const MoveOutcome outcome = MoveToMonitor(*slot, lists_.discovery.RowCount());
     if (outcome == MoveOutcome::Moved) {
         CloseUp(state_.DiscoveryTable,
-                [slot](int other, const DeviceRecord&) { return other != slot; });
+                [moved = *slot](int other, const DeviceRecord&) { return other != moved; });
     }
     TellOutcome(outcome);
 }

@@ -25,9 +25,9 @@ public:
     // to positions. The row shown is never selected.
     void ShowMonitorRow(int index);
 
-    // Copies `record` into the next free slot and appends its row. Returns the slot, or -1
-    // after telling the operator that the table is full.
-    int Append(const DeviceRecord& record);
+    // Copies `record` into the next free slot and appends its row, or tells the operator that
+    // the table is full.
+    void Append(const DeviceRecord& record);
 
     // "Add to monitor list": moves the selected Discovery List devices over.
     void AddToMonitorList();
@@ -52,7 +52,7 @@ private:
     void TellOutcome(MoveOutcome outcome);
     void ShowFull();
     // DiscoveryTable slot of the given Discovery List row, or -1.
-    int DiscoverySlotOfRow(int row) const;
+    std::optional<int> DiscoverySlotOfRow(int row) const;
 
     ProgramState& state_;
     UserPrompts& prompts_;

@@ -22,7 +22,9 @@ void SelectionRule::DiscoveryItemChanging() {
         return;
     }
     applying_ = true;
-    monitor_.DeselectRow(monitor_.FirstSelectedRow());
+    if (const std::optional<int> row = monitor_.FirstSelectedRow()) {
+        monitor_.DeselectRow(*row);
+    }
     applying_ = false;
 }
 

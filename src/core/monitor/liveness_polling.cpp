@@ -88,12 +88,13 @@ void LivenessPolling::Tick() {
     const Timestamp timestamp = FormatTimestamp(clock_);
     for (int i = 0; i < monitor_.Count() && running_ && ticksBegun_ == tick; ++i) {
         const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(i)];
-        if (FieldText(entry.IpText).empty() || entry.Answered != 0 || entry.MissCount == 0) {
+        if (FieldText(entry.IpText).empty() || entry.Answered != kNotAnswered ||
+            entry.MissCount == 0) {
             continue;
         }
         if (entry.MissCount >= kDeadMissCount) {
             DeclareNotAlive(i, timestamp);
-        } else if (entry.StatusImage != 1) {
+        } else if (entry.StatusImage != kStatusImageNotAlive) {
             MarkRequestSent(state_.MonitorTable, i);
             if (SendPoll(entry.IpAddress) != 0) {
                 boxes_.Show(QStringLiteral("Resend fail"), QStringLiteral("Warnibg"),
@@ -133,11 +134,11 @@ void LivenessPolling::DeclareNotAlive(int index, const Timestamp& timestamp) {
         return;
     }
     DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(*now)];
-    if (entry.Answered != 0 || entry.MissCount < kDeadMissCount) {
+    if (entry.Answered != kNotAnswered || entry.MissCount < kDeadMissCount) {
         return;
     }
     entry.ListState = kListStateNotAlive;
-    entry.StatusImage = 1;
+    entry.StatusImage = kStatusImageNotAlive;
     monitor_.ShowMonitorRow(*now);
 }
 

@@ -8,6 +8,7 @@
 #include "core/monitor/event_log.h"
 #include "core/monitor/trap_table.h"
 
+#include <optional>
 #include <string>
 
 namespace fenwick {
@@ -22,19 +23,16 @@ void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
         return; // no whole address: no device to attribute it to
     }
     const std::string address = AddressText(trap.address);
-    bool found = false;
-    const int index = FindMonitorByIp(state_.MonitorTable, monitor_.Count(), address, found);
-    if (!found) {
+    const std::optional<int> index =
+        FindMonitorByIp(state_.MonitorTable, monitor_.Count(), address);
+    if (!index) {
         return;
     }
     indicator_.ShowTrapArrived();
 
-    DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(index)];
-    entry.StatusImage = -1;
-    entry.ListState = kListStateHasRow;
-    entry.Answered = 1;
-    entry.MissCount = 0;
-    monitor_.ShowMonitorRow(index);
+    DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(*index)];
+    MarkHeardFrom(entry, kListStateHasRow, kStatusImageNone);
+    monitor_.ShowMonitorRow(*index);
 
     const Timestamp timestamp = FormatTimestamp(clock_);
     log_.AppendToSyslog(std::string_view(timestamp.data(), kTimestampLength));

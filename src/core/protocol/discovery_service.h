@@ -24,9 +24,9 @@ public:
     void SendRequest(DatagramSocket* broadcastSocket);
 
     // General reply store: files an accepted reply in the MonitorTable (by IP text, then MAC
-    // text) or the DiscoveryTable, and recognises the answer to a set request. 0, or -1 when
-    // the DiscoveryTable is full.
-    int StoreReply(DeviceRecord& record, std::span<const std::uint8_t> body);
+    // text) or the DiscoveryTable, and recognises the answer to a set request. A device that
+    // the full DiscoveryTable cannot take is told of, and nothing else happens.
+    void StoreReply(DeviceRecord& record, std::span<const std::uint8_t> body);
 
     // Store for agents of another protocol version (reason 101) or in loader mode (100): a row
     // with what the header tells, no names.
@@ -37,8 +37,11 @@ public:
     void ShowDiscoveryRow(int slot);
 
 private:
-    void FileInMonitorTable(DeviceRecord& record, int index);
-    void FileInDiscoveryTable(DeviceRecord& record, int index, bool found);
+    // Files a device heard from in MonitorTable slot `index` and refreshes its row.
+    void FileInMonitorTable(DeviceRecord& record, int index, std::int32_t statusImage);
+    // Files a device heard from in its DiscoveryTable slot, or the first free one, and shows
+    // its row; false after telling the operator that the table is full.
+    [[nodiscard]] bool FileInDiscoveryTable(DeviceRecord& record);
     void ConfirmSet(const DeviceRecord& record);
     void ShowFull();
 

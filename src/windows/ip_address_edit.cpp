@@ -13,6 +13,7 @@
 #include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <algorithm>
 #include <optional>
 
 namespace fenwick {

@@ -8,9 +8,11 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMap>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <cstdlib>
 #include <utility>
@@ -104,6 +106,7 @@ private slots:
     void setAddressShowsEveryOctet_data();
     void setAddressShowsEveryOctet();
     void namesFollowTheLabel();
+    void enterReachesTheDefaultButton();
     void looksLikeOneLineEdit();
 };
 
@@ -301,6 +304,23 @@ void IpAddressEditTest::namesFollowTheLabel() {
     }
     QCOMPARE(names, (QStringList{"Set trap to octet 1", "Set trap to octet 2",
                                  "Set trap to octet 3", "Set trap to octet 4"}));
+}
+
+// The "Remote IP" dialog's "Apply" is its default button: Enter in a field must reach it.
+void IpAddressEditTest::enterReachesTheDefaultButton() {
+    QDialog dialog;
+    auto* address = new IpAddressEdit(&dialog);
+    address->SetLabel(QStringLiteral("IP Address"));
+    auto* apply = new QPushButton(QStringLiteral("Apply"), &dialog);
+    apply->setDefault(true);
+    connect(apply, &QPushButton::clicked, &dialog, &QDialog::accept);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QLineEdit* field = FindControl<QLineEdit>(dialog, QStringLiteral("IP Address octet 3"));
+    QVERIFY(field != nullptr);
+    field->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 
 void IpAddressEditTest::looksLikeOneLineEdit() {

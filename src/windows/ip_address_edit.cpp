@@ -115,8 +115,9 @@ void IpAddressEdit::NameFields(const QString& label) {
 std::uint32_t IpAddressEdit::Address() const {
     std::uint32_t address = 0;
     for (const QLineEdit* field : fields_) {
-        // A blank field gives 0; the fields hold at most three digits, at most 255.
-        address = address << 8 | field->text().toUInt();
+        // A blank field gives 0. Text set around the field's checks (setText, as accessibility
+        // tools do) is held to one octet, so it cannot spill into its neighbour.
+        address = address << 8 | std::min(field->text().toUInt(), std::uint32_t{kMaxOctet});
     }
     return address;
 }

@@ -103,6 +103,7 @@ private slots:
     void pasting_data();
     void pasting();
     void blankFieldsReadAsZero();
+    void aFieldSetAroundItsChecksReadsOneOctet();
     void setAddressShowsEveryOctet_data();
     void setAddressShowsEveryOctet();
     void namesFollowTheLabel();
@@ -264,6 +265,12 @@ void IpAddressEditTest::blankFieldsReadAsZero() {
     QVERIFY(address.IsBlank());
     QCOMPARE(form.Fields(), QStringLiteral("..."));
     QCOMPARE(address.Address(), 0U);
+}
+
+void IpAddressEditTest::aFieldSetAroundItsChecksReadsOneOctet() {
+    Form form;
+    form.Fill(QStringLiteral("1.9999.x.4"));
+    QCOMPARE(form.ui.address->Address(), 0x01FF0004U);
 }
 
 void IpAddressEditTest::setAddressShowsEveryOctet_data() {

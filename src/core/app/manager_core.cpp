@@ -54,8 +54,7 @@ ManagerCore::~ManagerCore() = default;
 void ManagerCore::Initialise() {
     state_.RefreshSeconds = kInitialRefreshSeconds;
     ClearTraps(state_.TrapTable, state_.TrapCount);
-    if (LoadDefinitionFile(DefinitionFilePath(configFolder_), ports_.prompts, state_.Protocol) !=
-        0) {
+    if (!LoadDefinitionFile(DefinitionFilePath(configFolder_), ports_.prompts, state_.Protocol)) {
         ports_.prompts.MessageBox(texts::kApplicationFail, texts::kCaptionError,
                                   UserPrompts::Icon::Error);
     }

@@ -11,10 +11,10 @@ QString DefinitionFilePath(const QString& configFolder) {
     return configFolder + QStringLiteral("/define.ecf");
 }
 
-int LoadDefinitionFile(const QString& path, UserPrompts& prompts, ProtocolValues& values) {
+bool LoadDefinitionFile(const QString& path, UserPrompts& prompts, ProtocolValues& values) {
     const auto fail = [&](const QString& text) {
         prompts.MessageBox(text, texts::kCaptionFileError, UserPrompts::Icon::Error);
-        return -1;
+        return false;
     };
 
     QFile file(path);
@@ -36,7 +36,7 @@ int LoadDefinitionFile(const QString& path, UserPrompts& prompts, ProtocolValues
     switch (result.status) {
     case DefinitionStatus::Accepted:
         values = result.values;
-        return 0;
+        return true;
     case DefinitionStatus::TooShort:
         return fail(QString(texts::kDefinitionTooShort)
                         .arg(length)

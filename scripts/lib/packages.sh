@@ -25,4 +25,4 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev)
 # What the tests add: GoogleTest, and clang with its sanitizer and libFuzzer runtimes.
 TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev)
 # What the lab adds: network namespaces, a virtual display and its screenshots.
-LAB_PACKAGES=(iproute2 xvfb xauth)
+LAB_PACKAGES=(iproute2 xvfb xauth tftp-hpa)

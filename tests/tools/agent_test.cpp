@@ -314,6 +314,25 @@ TEST(AgentUpgrade, RestartsSilentlyForItsDelayAfterAnImage) {
     }
 }
 
+TEST(AgentUpgrade, ASwitchUpgradedFromItsBootLoaderComesBackOutOfIt) {
+    SwitchSettings sw = LabSwitch();
+    sw.loader = true;
+    Agent agent(sw, kKey);
+    ASSERT_EQ(DecodeHeader(agent.Handle(Request(kCommandDiscovery), Reception::Broadcast).reply)
+                  .CommandCode,
+              kCommandLoaderMode);
+    ASSERT_TRUE(RunUpload([&](const Bytes& packet,
+                              TftpPort to) { return agent.HandleTftp(From(packet, to), kStart); },
+                          Image(100), ClientStyle::AllToPort69)
+                    .acknowledged);
+    EXPECT_TRUE(agent.Settings().loader) << "until the restart is over";
+    ASSERT_TRUE(agent.FinishRestart(kStart + std::chrono::seconds(sw.restartSeconds)));
+    sw.loader = false;
+    EXPECT_EQ(agent.Settings(), sw);
+    EXPECT_EQ(agent.Handle(Request(kCommandDiscovery), Reception::Broadcast).reply,
+              Datagram(ReplyHeader(sw, kCommandDeviceInfo), InformationBody(sw)));
+}
+
 TEST(AgentUpgrade, NoRestartWithoutACompleteImage) {
     Agent agent(LabSwitch(), kKey);
     agent.HandleTftp(From(WriteRequest()), kStart);

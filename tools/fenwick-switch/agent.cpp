@@ -158,6 +158,9 @@ bool Agent::FinishRestart(SteadyTime now) {
     }
     restartEnds_.reset();
     settings_.restarting = false;
+    // A switch upgraded from its boot loader starts the new firmware: it answers discovery
+    // with its information again, which is what the manager's confirmation looks for.
+    settings_.loader = false;
     tftp_.EndRestart();
     return true;
 }

@@ -49,7 +49,8 @@ public:
     TftpResult HandleTftp(const TftpIncoming& datagram, SteadyTime now);
     // When the running restart ends, if one runs.
     std::optional<SteadyTime> RestartEnds() const { return restartEnds_; }
-    // Ends the restart once its time has come; returns whether it did.
+    // Ends the restart once its time has come, out of the boot loader if it was in it; returns
+    // whether it did.
     bool FinishRestart(SteadyTime now);
 
     TftpServer& Tftp() { return tftp_; }

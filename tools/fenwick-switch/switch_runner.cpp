@@ -27,6 +27,22 @@ const timespec* PollTimeout(std::optional<SteadyTime> wake, timespec& room) {
     return &room;
 }
 
+// Reads every datagram waiting on `socket` and hands each to `serve`.
+template <typename Serve> void Drain(AgentSocket& socket, const char* what, Serve serve) {
+    ReceivedDatagram datagram;
+    for (;;) {
+        const int got = socket.Receive(datagram);
+        if (got == 0) {
+            return;
+        }
+        if (got < 0) {
+            std::fprintf(stderr, "fenwick-switch: %s: %s\n", what, std::strerror(errno));
+            return;
+        }
+        serve(datagram);
+    }
+}
+
 } // namespace
 
 int SwitchRunner::Run() {
@@ -103,37 +119,31 @@ void SwitchRunner::FinishRestarts() {
 }
 
 void SwitchRunner::ServeTftp(AgentSocket& socket, TftpPort arrivedOn) {
-    ReceivedDatagram datagram;
-    for (;;) {
-        const int got = socket.Receive(datagram);
-        if (got == 0) {
-            return;
-        }
-        if (got < 0) {
-            std::fprintf(stderr, "fenwick-switch: tftp receive: %s\n", std::strerror(errno));
-            return;
-        }
-        // A TFTP transfer is between two addresses: a broadcast reaches no switch.
-        Agent* agent = switches_.FindByAddress(datagram.destination);
-        if (agent == nullptr) {
-            continue;
-        }
-        const std::uint32_t ip = agent->Settings().ip;
-        const TftpResult result =
-            agent->HandleTftp({datagram.bytes, datagram.source, datagram.sourcePort, arrivedOn},
-                              std::chrono::steady_clock::now());
-        for (const std::string& note : result.notes) {
+    Drain(socket, "tftp receive",
+          [this, arrivedOn](const ReceivedDatagram& datagram) { ServeTftp(datagram, arrivedOn); });
+}
+
+void SwitchRunner::ServeTftp(const ReceivedDatagram& datagram, TftpPort arrivedOn) {
+    // A TFTP transfer is between two addresses: a broadcast reaches no switch.
+    Agent* agent = switches_.FindByAddress(datagram.destination);
+    if (agent == nullptr) {
+        return;
+    }
+    const std::uint32_t ip = agent->Settings().ip;
+    const TftpResult result =
+        agent->HandleTftp({datagram.bytes, datagram.source, datagram.sourcePort, arrivedOn},
+                          std::chrono::steady_clock::now());
+    for (const std::string& note : result.notes) {
+        std::fprintf(stderr, "fenwick-switch: tftp %s: %s\n", AddressText(ip).c_str(),
+                     note.c_str());
+    }
+    for (const TftpOutgoing& packet : result.packets) {
+        AgentSocket& from = packet.from == TftpPort::Server ? tftp_.server : tftp_.transfer;
+        const OutgoingDatagram out{ip, packet.destination, packet.port, packet.bytes};
+        std::string error;
+        if (from.SendAll(std::span(&out, 1), error) != 0) {
             std::fprintf(stderr, "fenwick-switch: tftp %s: %s\n", AddressText(ip).c_str(),
-                         note.c_str());
-        }
-        for (const TftpOutgoing& packet : result.packets) {
-            AgentSocket& from = packet.from == TftpPort::Server ? tftp_.server : tftp_.transfer;
-            const OutgoingDatagram out{ip, packet.destination, packet.port, packet.bytes};
-            std::string error;
-            if (from.SendAll(std::span(&out, 1), error) != 0) {
-                std::fprintf(stderr, "fenwick-switch: tftp %s: %s\n", AddressText(ip).c_str(),
-                             error.c_str());
-            }
+                         error.c_str());
         }
     }
 }
@@ -154,18 +164,7 @@ void SwitchRunner::SendDueTraps() {
 }
 
 void SwitchRunner::ServeRequests() {
-    ReceivedDatagram request;
-    for (;;) {
-        const int got = socket_.Receive(request);
-        if (got == 0) {
-            return;
-        }
-        if (got < 0) {
-            std::fprintf(stderr, "fenwick-switch: receive: %s\n", std::strerror(errno));
-            return;
-        }
-        Serve(request);
-    }
+    Drain(socket_, "receive", [this](const ReceivedDatagram& request) { Serve(request); });
 }
 
 void SwitchRunner::Serve(const ReceivedDatagram& request) {

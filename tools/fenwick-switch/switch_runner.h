@@ -42,6 +42,7 @@ private:
     void Serve(const ReceivedDatagram& request);
     void AfterAnswer(const Agent& agent, AgentEvent event, std::uint32_t previousIp);
     void ServeTftp(AgentSocket& socket, TftpPort arrivedOn);
+    void ServeTftp(const ReceivedDatagram& datagram, TftpPort arrivedOn);
     void FinishRestarts();
     // The earliest of the storm's next trap and the end of a restart.
     std::optional<SteadyTime> NextWake() const;

@@ -1,9 +1,10 @@
 // Monitor list files of any content and size.
-#include "core/lists/monitor_records.h"
+#include "codec/monitor_records.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -17,16 +18,16 @@ template <std::size_t N> void CheckBounded(const char (&field)[N]) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::vector<fenwick::DeviceRecord> records;
-    const int count = fenwick::DecodeMonitorFile({data, size}, records);
-    if (count < 0) {
-        if (!records.empty() || size % sizeof(fenwick::DeviceRecord) == 0) {
+    std::optional<std::vector<fenwick::DeviceRecord>> decoded =
+        fenwick::DecodeMonitorFile({data, size});
+    if (!decoded) {
+        if (size % sizeof(fenwick::DeviceRecord) == 0) {
             __builtin_trap();
         }
         return 0;
     }
-    if (count > static_cast<int>(fenwick::kDeviceTableSlots) ||
-        records.size() != static_cast<std::size_t>(count)) {
+    std::vector<fenwick::DeviceRecord>& records = *decoded;
+    if (records.size() > fenwick::kDeviceTableSlots) {
         __builtin_trap();
     }
     // Records are taken as stored: written back, they are the bytes that were read.

@@ -252,6 +252,9 @@ lab_cleanup() {
 # The EXIT trap: cleans up, and turns a success into a failure when the switches failed.
 lab_exit() {
     local status=$?
+    # A second Ctrl+C, or sudo passing on the one the terminal already sent, must not cut the
+    # cleanup short.
+    trap '' INT TERM
     if ! lab_cleanup && [ "$status" -eq 0 ]; then
         exit 1
     fi

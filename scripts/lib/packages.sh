@@ -1,5 +1,10 @@
+# shellcheck shell=bash
 # Installs the Debian 12 packages a job needs, only when some are missing (so a prepared
-# machine needs neither the network nor root). Usage: ensure_packages PACKAGE...
+# machine needs neither the network nor root); through sudo when not root. Returns 1, having
+# said why, when they cannot be installed. Usage: ensure_packages PACKAGE...
+# shellcheck source=scripts/lib/privilege.sh
+. "$(dirname "${BASH_SOURCE[0]}")/privilege.sh"
+
 ensure_packages() {
     local missing=()
     local package
@@ -12,17 +17,20 @@ ensure_packages() {
         return 0
     fi
     echo "Installing: ${missing[*]}"
-    local sudo=()
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo=(sudo)
-    fi
-    "${sudo[@]}" apt-get update -q
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+    local reason="install the packages ${missing[*]}"
+    # Both asked for first, so that a refusal comes before anything is installed.
+    root_allowed "$reason" apt-get update -q &&
+        root_allowed "$reason" apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+        return 1
+    as_root "$reason" apt-get update -q &&
+        DEBIAN_FRONTEND=noninteractive as_root "$reason" \
+            apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# What every build needs.
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev)
-# What the tests add: GoogleTest, and clang with its sanitizer and libFuzzer runtimes.
-TEST_PACKAGES=(libgtest-dev clang libclang-rt-14-dev)
+# What every build needs; configuring the tree also finds GoogleTest and Xlib for the tests.
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libx11-dev)
+# What the tests add: clang with its sanitizer and libFuzzer runtimes; sudo and the X tools
+# (xwininfo, xprop) for the test of the run command as an ordinary user.
+TEST_PACKAGES=(clang libclang-rt-14-dev sudo x11-utils)
 # What the lab adds: network namespaces, a virtual display and its screenshots.
 LAB_PACKAGES=(iproute2 xvfb xauth tftp-hpa)

@@ -1,7 +1,7 @@
 #include "kestrel_app.h"
 
 #include "app/fenwick_program.h"
-#include "core/protocol/config_folder.h"
+#include "platform/config_folder.h"
 #include "windows/pictures.h"
 
 namespace fenwick {

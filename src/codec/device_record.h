@@ -18,6 +18,15 @@ inline constexpr std::int32_t kListStateNoRow = 0;
 inline constexpr std::int32_t kListStateHasRow = 1;
 inline constexpr std::int32_t kListStateNotAlive = 2;
 
+// StatusImage values: the image a Monitor List row shows in its "S" column.
+inline constexpr std::int32_t kStatusImageNone = -1;
+inline constexpr std::int32_t kStatusImageWarning = 0; // never set here; a file may hold it
+inline constexpr std::int32_t kStatusImageNotAlive = 1;
+
+// Answered values: whether the device was heard from since the last request was counted.
+inline constexpr std::int32_t kNotAnswered = 0;
+inline constexpr std::int32_t kAnswered = 1;
+
 // AgentState value of an agent that reported loader mode.
 inline constexpr std::uint16_t kAgentStateLoader = 100;
 
@@ -91,6 +100,15 @@ inline DeviceRecord ZeroRecord() {
     DeviceRecord record;
     std::memset(&record, 0, sizeof record);
     return record;
+}
+
+// Marks a record as just heard from (a reply, a trap, or a record read back from a file): no
+// request missed, in `listState`, showing `statusImage`.
+inline void MarkHeardFrom(DeviceRecord& record, std::int32_t listState, std::int32_t statusImage) {
+    record.ListState = listState;
+    record.StatusImage = statusImage;
+    record.Answered = kAnswered;
+    record.MissCount = 0;
 }
 
 // The text held in a fixed field: up to its first zero byte, and never past the field, even

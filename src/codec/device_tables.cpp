@@ -6,8 +6,8 @@ namespace {
 enum class SkipEmpty { No, Yes };
 
 template <std::size_t N>
-int FindRecord(const DeviceTable& table, int n, char const (DeviceRecord::*field)[N],
-               std::string_view text, SkipEmpty skipEmpty, bool& found) {
+std::optional<int> FindRecord(const DeviceTable& table, int n, char const (DeviceRecord::*field)[N],
+                              std::string_view text, SkipEmpty skipEmpty) {
     // A row count beyond the table can only come from a fault elsewhere; never search past it.
     const int count =
         n < 0 ? 0 : (n > static_cast<int>(table.size()) ? static_cast<int>(table.size()) : n);
@@ -17,30 +17,28 @@ int FindRecord(const DeviceTable& table, int n, char const (DeviceRecord::*field
             continue;
         }
         if (candidate == text) {
-            found = true;
             return i;
         }
     }
-    found = false;
-    return count;
+    return std::nullopt;
 }
 
 } // namespace
 
-int FindDiscoveryByMac(const DeviceTable& table, int n, std::string_view macText, bool& found) {
-    return FindRecord(table, n, &DeviceRecord::MacText, macText, SkipEmpty::No, found);
+std::optional<int> FindDiscoveryByMac(const DeviceTable& table, int n, std::string_view macText) {
+    return FindRecord(table, n, &DeviceRecord::MacText, macText, SkipEmpty::No);
 }
 
-int FindDiscoveryByIp(const DeviceTable& table, int n, std::string_view ipText, bool& found) {
-    return FindRecord(table, n, &DeviceRecord::IpText, ipText, SkipEmpty::No, found);
+std::optional<int> FindDiscoveryByIp(const DeviceTable& table, int n, std::string_view ipText) {
+    return FindRecord(table, n, &DeviceRecord::IpText, ipText, SkipEmpty::No);
 }
 
-int FindMonitorByIp(const DeviceTable& table, int n, std::string_view ipText, bool& found) {
-    return FindRecord(table, n, &DeviceRecord::IpText, ipText, SkipEmpty::No, found);
+std::optional<int> FindMonitorByIp(const DeviceTable& table, int n, std::string_view ipText) {
+    return FindRecord(table, n, &DeviceRecord::IpText, ipText, SkipEmpty::No);
 }
 
-int FindMonitorByMac(const DeviceTable& table, int n, std::string_view macText, bool& found) {
-    return FindRecord(table, n, &DeviceRecord::MacText, macText, SkipEmpty::Yes, found);
+std::optional<int> FindMonitorByMac(const DeviceTable& table, int n, std::string_view macText) {
+    return FindRecord(table, n, &DeviceRecord::MacText, macText, SkipEmpty::Yes);
 }
 
 } // namespace fenwick

@@ -1,19 +1,20 @@
 // Searches of the two device tables. Each compares whole texts, byte by byte, over the first n
 // records (n being the row count of the list that shows the table); the first match wins.
-// The result is the match's index with `found` set, or n (the first free slot) with `found`
-// cleared.
+// The result is the match's index, or nothing; a new device then takes slot n, the first free
+// one.
 #pragma once
 
 #include "device_record.h"
 
+#include <optional>
 #include <string_view>
 
 namespace fenwick {
 
-int FindDiscoveryByMac(const DeviceTable& table, int n, std::string_view macText, bool& found);
-int FindDiscoveryByIp(const DeviceTable& table, int n, std::string_view ipText, bool& found);
-int FindMonitorByIp(const DeviceTable& table, int n, std::string_view ipText, bool& found);
+std::optional<int> FindDiscoveryByMac(const DeviceTable& table, int n, std::string_view macText);
+std::optional<int> FindDiscoveryByIp(const DeviceTable& table, int n, std::string_view ipText);
+std::optional<int> FindMonitorByIp(const DeviceTable& table, int n, std::string_view ipText);
 // Records with an empty MAC text (devices added by address) never match.
-int FindMonitorByMac(const DeviceTable& table, int n, std::string_view macText, bool& found);
+std::optional<int> FindMonitorByMac(const DeviceTable& table, int n, std::string_view macText);
 
 } // namespace fenwick

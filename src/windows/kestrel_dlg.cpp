@@ -34,7 +34,8 @@ CKestrelDlg::CKestrelDlg(ManagerCore& core, QWidget* parent)
         0, new StatusImageDelegate(pictures::StatusImages(), ui_->monitorList));
 
     ConnectCommands();
-    connect(&core_, &ManagerCore::TrapIndicatorChanged, this, &CKestrelDlg::SetTrapIndicator);
+    connect(&core_.Indicator(), &TrapIndicator::trapIndicatorChanged, this,
+            &CKestrelDlg::SetTrapIndicator);
     EnterEscapeFilter::Install(*this);
 }
 

@@ -71,9 +71,9 @@ TEST_F(DiscoveryInTheLab, OnePressListsEverySwitchWithItsTexts) {
     for (const sim::SwitchSettings& device : lab.switches) {
         loader += device.loader ? 1 : 0;
         foreign += device.protocolVersion != kProtocolVersion ? 1 : 0;
-        const int row = list.FindRow(0, QString::fromStdString(MacText(device.mac)));
-        ASSERT_GE(row, 0) << MacText(device.mac);
-        EXPECT_EQ(Row(row), ExpectedRow(device));
+        const std::optional<int> row = list.FindRow(0, QString::fromStdString(MacText(device.mac)));
+        ASSERT_TRUE(row.has_value()) << MacText(device.mac);
+        EXPECT_EQ(Row(*row), ExpectedRow(device));
     }
     EXPECT_GE(loader, 1) << "the lab should hold a switch in loader mode";
     EXPECT_GE(foreign, 1) << "the lab should hold a switch of another protocol version";

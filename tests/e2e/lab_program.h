@@ -104,10 +104,10 @@ protected:
         ASSERT_NO_FATAL_FAILURE(DiscoverEverySwitch());
         for (std::size_t position : positions) {
             const std::string mac = MacText(lab.switches.at(position).mac);
-            const int row = program->Core().DiscoveryList().FindRow(
+            const std::optional<int> row = program->Core().DiscoveryList().FindRow(
                 ColumnOf(kDiscoveryFields, DeviceField::Mac), QString::fromStdString(mac));
-            ASSERT_GE(row, 0) << mac;
-            program->Core().DiscoverySelection().SelectRow(row);
+            ASSERT_TRUE(row.has_value()) << mac;
+            program->Core().DiscoverySelection().SelectRow(*row);
         }
         Button(QStringLiteral("Add to monitor list"))->click();
         ASSERT_EQ(program->Core().MonitorList().RowCount(), static_cast<int>(positions.size()));

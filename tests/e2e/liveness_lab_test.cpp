@@ -57,9 +57,9 @@ protected:
 
     int ImageOf(const Role& role) {
         ListViewModel& list = program->Core().MonitorList();
-        const int row = list.FindRow(ColumnOf(kMonitorFields, DeviceField::Ip),
-                                     QString::fromStdString(Ip(role)));
-        return row < 0 ? kNoRow : list.Image(row);
+        const std::optional<int> row = list.FindRow(ColumnOf(kMonitorFields, DeviceField::Ip),
+                                                    QString::fromStdString(Ip(role)));
+        return row ? list.Image(*row) : kNoRow;
     }
 
     // Notes each switch's image (or that it has no row) when it differs from the last one noted.

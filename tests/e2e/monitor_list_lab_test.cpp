@@ -121,9 +121,10 @@ TEST_F(MonitorListInTheLab, SavedListComesBackAfterARestartInTheRecordLayout) {
         for (std::size_t index : c.chosen) {
             const std::string mac = MacText(lab.switches[index].mac);
             chosenMacs.insert(mac);
-            const int row = program->Core().DiscoveryList().FindRow(0, QString::fromStdString(mac));
-            ASSERT_GE(row, 0) << mac;
-            program->Core().DiscoverySelection().SelectRow(row);
+            const std::optional<int> row =
+                program->Core().DiscoveryList().FindRow(0, QString::fromStdString(mac));
+            ASSERT_TRUE(row.has_value()) << mac;
+            program->Core().DiscoverySelection().SelectRow(*row);
         }
         Button(QStringLiteral("Add to monitor list"))->click();
         const std::vector<ShownRow> before = MonitorRows();

@@ -40,8 +40,8 @@ protected:
         if (IsSkipped() || HasFatalFailure()) {
             return;
         }
-        QObject::connect(&program->Core(), &ManagerCore::TrapIndicatorChanged, &program->Core(),
-                         [this](bool red) { indicator.push_back(red); });
+        QObject::connect(&program->Core().Indicator(), &TrapIndicator::trapIndicatorChanged,
+                         &program->Core(), [this](bool red) { indicator.push_back(red); });
     }
 
     std::string Ip(std::size_t position) const { return AddressText(lab.switches.at(position).ip); }
@@ -91,8 +91,10 @@ TEST_F(TrapsInTheLab, TrapsFromOtherAddressesLeaveNoTrace) {
     Button(QStringLiteral("Discovery"))->click();
     const QString last = QString::fromStdString(Ip(kNotMonitored.back()));
     const auto listed = [&] {
-        return program->Core().DiscoveryList().FindRow(ColumnOf(kDiscoveryFields, DeviceField::Ip),
-                                                       last) >= 0;
+        return program->Core()
+            .DiscoveryList()
+            .FindRow(ColumnOf(kDiscoveryFields, DeviceField::Ip), last)
+            .has_value();
     };
     ASSERT_FALSE(listed()) << "a discovery starts with an empty list";
     ASSERT_TRUE(WaitUntil(listed));

@@ -1,11 +1,12 @@
 #include "manager_core.h"
 
+#include "core/app/app_texts.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/monitor_file.h"
-#include "core/lists/monitor_list.h"
+#include "core/lists/monitor_list_service.h"
+#include "core/lists/selection_rule.h"
 #include "core/monitor/event_log.h"
 #include "core/monitor/liveness_polling.h"
-#include "core/monitor/request_accounting.h"
 #include "core/monitor/trap_list.h"
 #include "core/monitor/trap_reception.h"
 #include "core/monitor/trap_table.h"
@@ -16,39 +17,36 @@
 
 namespace fenwick {
 
+namespace {
+
+// The two main lists with their selections, owned by `owner`.
+MainLists MakeLists(QObject* owner) {
+    auto* discovery = new ListViewModel(DiscoveryColumns(), owner);
+    auto* monitor = new ListViewModel(MonitorColumns(), owner);
+    return {*discovery, *new ListSelection(discovery, owner), *monitor,
+            *new ListSelection(monitor, owner)};
+}
+
+} // namespace
+
 ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
                          QString applicationName, QObject* parent)
     : QObject(parent), state_(state), ports_(ports), configFolder_(std::move(configFolder)),
-      boxes_(ports.prompts), discoveryList_(new ListViewModel(DiscoveryColumns(), this)),
-      monitorList_(new ListViewModel(MonitorColumns(), this)),
-      discoverySelection_(new ListSelection(discoveryList_, this)),
-      monitorSelection_(new ListSelection(monitorList_, this)),
+      boxes_(ports.prompts), lists_(MakeLists(this)), trapIndicator_(new TrapIndicator(this)),
+      trapList_(new TrapList(state, this)),
       sockets_(std::make_unique<ProtocolSockets>(ports.sockets, ports.prompts)),
-      discovery_(std::make_unique<DiscoveryService>(
-          state, boxes_,
-          DiscoveryService::Lists{*discoveryList_, *discoverySelection_, *monitorList_,
-                                  *monitorSelection_})),
-      dispatcher_(std::make_unique<ReplyDispatcher>(state, boxes_, *discovery_)),
-      monitor_(std::make_unique<MonitorListService>(
-          state, ports.prompts,
-          MonitorListService::Lists{*discoveryList_, *discoverySelection_, *monitorList_,
-                                    *monitorSelection_})),
+      monitor_(std::make_unique<MonitorListService>(state, ports.prompts, lists_)),
       monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, configFolder_)),
       eventLog_(std::make_unique<EventLog>(configFolder_, boxes_, ports.clock, ports.launcher)),
-      polling_(std::make_unique<LivenessPolling>(state, boxes_, ports.timers, *sockets_, *monitor_,
-                                                 *eventLog_, std::move(applicationName))),
-      trapReception_(std::make_unique<TrapReception>(state, *monitor_, *eventLog_)),
-      trapList_(new TrapList(state, this)) {
-    new SelectionRule(*discoveryList_, *discoverySelection_, *monitorList_, *monitorSelection_,
-                      this);
-    discovery_->ShowMonitorRow = [this](int index) { monitor_->ShowMonitorRow(index); };
-    discovery_->MarkAllRequestsSent = [this] {
-        MarkAllRequestsSent(state_.MonitorTable, monitor_->Count());
-    };
-    trapReception_->ShowTrapArrived = [this] { emit TrapIndicatorChanged(true); };
-    dispatcher_->SetTrapHandler([this](const DeviceRecord&, std::span<const std::uint8_t> body) {
-        trapReception_->HandleTrap(body);
-    });
+      trapReception_(std::make_unique<TrapReception>(state, *monitor_, *eventLog_, ports.clock,
+                                                     *trapIndicator_)),
+      discovery_(std::make_unique<DiscoveryService>(state, boxes_, lists_, *monitor_)),
+      dispatcher_(std::make_unique<ReplyDispatcher>(state, boxes_, *discovery_, *trapReception_)),
+      polling_(std::make_unique<LivenessPolling>(state, boxes_, ports.timers, ports.clock,
+                                                 *sockets_, *monitor_, *eventLog_,
+                                                 std::move(applicationName))) {
+    new SelectionRule(lists_.discovery, lists_.discoverySelection, lists_.monitor,
+                      lists_.monitorSelection, this);
 }
 
 ManagerCore::~ManagerCore() = default;
@@ -56,10 +54,9 @@ ManagerCore::~ManagerCore() = default;
 void ManagerCore::Initialise() {
     state_.RefreshSeconds = kInitialRefreshSeconds;
     ClearTraps(state_.TrapTable, state_.TrapCount);
-    if (LoadDefinitionFile(DefinitionFilePath(configFolder_), ports_.prompts, state_.Protocol) !=
-        0) {
-        ports_.prompts.MessageBox(QStringLiteral("It will cause the application fail\n "),
-                                  QStringLiteral("Error"), UserPrompts::Icon::Error);
+    if (!LoadDefinitionFile(DefinitionFilePath(configFolder_), ports_.prompts, state_.Protocol)) {
+        ports_.prompts.MessageBox(texts::kApplicationFail, texts::kCaptionError,
+                                  UserPrompts::Icon::Error);
     }
     state_.Reply.AgentKey = state_.Protocol.AgentKey;
 
@@ -99,11 +96,11 @@ void ManagerCore::DeleteItem() {
 }
 
 void ManagerCore::SortDiscoveryList(int column) {
-    sorter_.SortDiscoveryList(*discoveryList_, column);
+    sorter_.SortDiscoveryList(lists_.discovery, column);
 }
 
 void ManagerCore::SortMonitorList(int column) {
-    sorter_.SortMonitorList(*monitorList_, column);
+    sorter_.SortMonitorList(lists_.monitor, column);
 }
 
 void ManagerCore::MonitorSave() {
@@ -135,7 +132,7 @@ void ManagerCore::ClearLog() {
 }
 
 void ManagerCore::ViewTrap() {
-    emit TrapIndicatorChanged(false);
+    trapIndicator_->ShowTrapsViewed();
 }
 
 } // namespace fenwick

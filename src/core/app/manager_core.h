@@ -5,8 +5,10 @@
 #include "core/app/program_state.h"
 #include "core/app/unstacked_boxes.h"
 #include "core/lists/list_selection.h"
-#include "core/lists/list_sort.h"
+#include "core/lists/list_sorter.h"
 #include "core/lists/list_view_model.h"
+#include "core/lists/main_lists.h"
+#include "core/monitor/trap_indicator.h"
 #include "core/ports/clock.h"
 #include "core/ports/datagram_socket.h"
 #include "core/ports/launcher.h"
@@ -86,37 +88,33 @@ public:
     void ViewTrap();
     TrapList& Traps() { return *trapList_; }
     EventLog& Log() { return *eventLog_; }
+    // What the TrapIndicator shows; the window follows its signal.
+    TrapIndicator& Indicator() { return *trapIndicator_; }
 
-    ListViewModel& DiscoveryList() { return *discoveryList_; }
-    ListViewModel& MonitorList() { return *monitorList_; }
-    ListSelection& DiscoverySelection() { return *discoverySelection_; }
-    ListSelection& MonitorSelection() { return *monitorSelection_; }
+    ListViewModel& DiscoveryList() { return lists_.discovery; }
+    ListViewModel& MonitorList() { return lists_.monitor; }
+    ListSelection& DiscoverySelection() { return lists_.discoverySelection; }
+    ListSelection& MonitorSelection() { return lists_.monitorSelection; }
     ProgramState& State() { return state_; }
 
-signals:
-    // TrapIndicator: true (red) when a trap from a monitored device was accepted, false (green)
-    // when the traps are viewed.
-    void TrapIndicatorChanged(bool trapArrived);
-
 private:
+    // Built in this order, each from those before it.
     ProgramState& state_;
     Ports ports_;
     QString configFolder_;
     UnstackedBoxes boxes_;
-    ListViewModel* discoveryList_;
-    ListViewModel* monitorList_;
-    ListSelection* discoverySelection_;
-    ListSelection* monitorSelection_;
+    MainLists lists_;
+    ListSorter sorter_;
+    TrapIndicator* trapIndicator_;
+    TrapList* trapList_;
     std::unique_ptr<ProtocolSockets> sockets_;
-    std::unique_ptr<DiscoveryService> discovery_;
-    std::unique_ptr<ReplyDispatcher> dispatcher_;
     std::unique_ptr<MonitorListService> monitor_;
     std::unique_ptr<MonitorFile> monitorFile_;
-    ListSorter sorter_;
     std::unique_ptr<EventLog> eventLog_;
-    std::unique_ptr<LivenessPolling> polling_;
     std::unique_ptr<TrapReception> trapReception_;
-    TrapList* trapList_;
+    std::unique_ptr<DiscoveryService> discovery_;
+    std::unique_ptr<ReplyDispatcher> dispatcher_;
+    std::unique_ptr<LivenessPolling> polling_;
 };
 
 } // namespace fenwick

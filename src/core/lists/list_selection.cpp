@@ -16,9 +16,9 @@ std::vector<int> ListSelection::SelectedRows() const {
     return rows;
 }
 
-int ListSelection::FirstSelectedRow() const {
+std::optional<int> ListSelection::FirstSelectedRow() const {
     const std::vector<int> rows = SelectedRows();
-    return rows.empty() ? -1 : rows.front();
+    return rows.empty() ? std::nullopt : std::optional<int>(rows.front());
 }
 
 void ListSelection::SelectRow(int row) {
@@ -39,39 +39,6 @@ void ListSelection::DeselectAll() {
     for (int row : SelectedRows()) {
         DeselectRow(row);
     }
-}
-
-SelectionRule::SelectionRule(ListViewModel& discoveryList, ListSelection& discoverySelection,
-                             ListViewModel& monitorList, ListSelection& monitorSelection,
-                             QObject* parent)
-    : QObject(parent), discovery_(discoverySelection), monitor_(monitorSelection) {
-    // Qt reports a selection only once it has really changed.
-    connect(&discovery_, &QItemSelectionModel::selectionChanged, this,
-            &SelectionRule::DiscoveryItemChanging);
-    connect(&monitor_, &QItemSelectionModel::selectionChanged, this,
-            &SelectionRule::MonitorItemChanging);
-    // Row displays change items too, and set the rule off like a click does.
-    connect(&discoveryList, &ListViewModel::itemChanging, this,
-            &SelectionRule::DiscoveryItemChanging);
-    connect(&monitorList, &ListViewModel::itemChanging, this, &SelectionRule::MonitorItemChanging);
-}
-
-void SelectionRule::DiscoveryItemChanging() {
-    if (applying_) {
-        return;
-    }
-    applying_ = true;
-    monitor_.DeselectRow(monitor_.FirstSelectedRow());
-    applying_ = false;
-}
-
-void SelectionRule::MonitorItemChanging() {
-    if (applying_) {
-        return;
-    }
-    applying_ = true;
-    discovery_.DeselectAll();
-    applying_ = false;
 }
 
 } // namespace fenwick

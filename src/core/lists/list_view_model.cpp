@@ -14,13 +14,13 @@ bool ListViewModel::Valid(int row, int column) const {
            column < static_cast<int>(columns_.size());
 }
 
-int ListViewModel::FindRow(int column, const QString& text) const {
+std::optional<int> ListViewModel::FindRow(int column, const QString& text) const {
     for (int row = 0; row < RowCount(); ++row) {
         if (rows_[static_cast<std::size_t>(row)].texts.value(column) == text) {
             return row;
         }
     }
-    return -1;
+    return std::nullopt;
 }
 
 int ListViewModel::InsertRow(int row, int itemData, const QString& firstText) {

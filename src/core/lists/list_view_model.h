@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace fenwick {
@@ -37,8 +38,8 @@ public:
     ListViewModel(std::vector<Column> columns, QObject* parent = nullptr);
 
     int RowCount() const { return static_cast<int>(rows_.size()); }
-    // The first row (from 0) whose text in `column` equals `text`, or -1.
-    int FindRow(int column, const QString& text) const;
+    // The first row (from 0) whose text in `column` equals `text`, if any.
+    std::optional<int> FindRow(int column, const QString& text) const;
     // Inserts a row at `row` (clamped to the end) with its key and column 0 text; returns its
     // position.
     int InsertRow(int row, int itemData, const QString& firstText);

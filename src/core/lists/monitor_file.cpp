@@ -1,20 +1,16 @@
 #include "monitor_file.h"
 
 #include "codec/device_tables.h"
-#include "core/lists/monitor_records.h"
+#include "codec/monitor_records.h"
+#include "core/lists/list_texts.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace fenwick {
-namespace {
-
-const QString kFilter = QStringLiteral("config File (*.cfg)");
-
-} // namespace
-
 MonitorFile::MonitorFile(ProgramState& state, UserPrompts& prompts, MonitorListService& monitor,
                          QString configFolder)
     : state_(state), prompts_(prompts), monitor_(monitor), configFolder_(std::move(configFolder)) {}
@@ -24,17 +20,15 @@ QString MonitorFile::DefaultPath(const QString& configFolder) {
 }
 
 void MonitorFile::ConfigFileError() {
-    prompts_.MessageBox(QStringLiteral("Config File Error"), QStringLiteral("Error"),
-                        UserPrompts::Icon::Error);
+    prompts_.MessageBox(texts::kConfigFileError, texts::kCaptionError, UserPrompts::Icon::Error);
 }
 
-int MonitorFile::Read(const QString& path, std::vector<DeviceRecord>& records) {
+std::optional<std::vector<DeviceRecord>> MonitorFile::Read(const QString& path) {
     QFile file(path);
-    const auto unreadable = [&] {
-        prompts_.MessageBox(QStringLiteral("Monitor list file cannot be read: %1\n%2")
-                                .arg(path, file.errorString()),
-                            QStringLiteral("Error"), UserPrompts::Icon::Error);
-        return -1;
+    const auto unreadable = [&]() -> std::optional<std::vector<DeviceRecord>> {
+        prompts_.MessageBox(QString(texts::kMonitorFileUnreadable).arg(path, file.errorString()),
+                            texts::kCaptionError, UserPrompts::Icon::Error);
+        return std::nullopt;
     };
     if (!file.open(QIODevice::ReadOnly)) {
         return unreadable();
@@ -53,12 +47,12 @@ int MonitorFile::Read(const QString& path, std::vector<DeviceRecord>& records) {
         }
         length += got;
     }
-    const int count = DecodeMonitorFile(
-        std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(length)), records);
-    if (count < 0) {
+    std::optional<std::vector<DeviceRecord>> records = DecodeMonitorFile(
+        std::span<const std::uint8_t>(bytes.data(), static_cast<std::size_t>(length)));
+    if (!records) {
         ConfigFileError();
     }
-    return count;
+    return records;
 }
 
 void MonitorFile::LoadAtStartup() {
@@ -66,42 +60,38 @@ void MonitorFile::LoadAtStartup() {
     if (!QFile::exists(path)) {
         return;
     }
-    std::vector<DeviceRecord> records;
-    const int count = Read(path, records);
-    if (count < 0) {
+    const std::optional<std::vector<DeviceRecord>> records = Read(path);
+    if (!records) {
         state_.MonitorTable.fill(ZeroRecord());
         return;
     }
-    for (int i = 0; i < count; ++i) {
-        DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(i)];
-        entry = records[static_cast<std::size_t>(i)];
+    for (std::size_t i = 0; i < records->size(); ++i) {
+        DeviceRecord& entry = state_.MonitorTable[i];
+        entry = (*records)[i];
         PrepareStartupRecord(entry);
-        monitor_.ShowMonitorRow(i);
+        monitor_.ShowMonitorRow(static_cast<int>(i));
     }
 }
 
 void MonitorFile::Load() {
-    const QString path = prompts_.OpenFileName(kFilter, QStringLiteral("monitor.cfg"));
+    const QString path = prompts_.OpenFileName(texts::kMonitorFileFilter, texts::kProposedLoadName);
     if (path.isEmpty()) {
         return;
     }
-    std::vector<DeviceRecord> records;
-    if (Read(path, records) < 0) {
+    std::optional<std::vector<DeviceRecord>> records = Read(path);
+    if (!records) {
         return;
     }
-    for (DeviceRecord& record : records) {
+    for (DeviceRecord& record : *records) {
         PrepareLoadedRecord(record);
-        bool found = false;
-        FindMonitorByIp(state_.MonitorTable, monitor_.Count(), FieldText(record.IpText), found);
-        if (found) {
-            prompts_.MessageBox(QStringLiteral("Duplicate ip in monitor list"),
-                                QStringLiteral("Warning"), UserPrompts::Icon::Warning);
+        if (FindMonitorByIp(state_.MonitorTable, monitor_.Count(), FieldText(record.IpText))) {
+            prompts_.MessageBox(texts::kDuplicateIpInList, texts::kCaptionWarning,
+                                UserPrompts::Icon::Warning);
             continue;
         }
-        FindMonitorByMac(state_.MonitorTable, monitor_.Count(), FieldText(record.MacText), found);
-        if (found) {
-            prompts_.MessageBox(QStringLiteral("Duplicate device in monitor list"),
-                                QStringLiteral("Warning"), UserPrompts::Icon::Warning);
+        if (FindMonitorByMac(state_.MonitorTable, monitor_.Count(), FieldText(record.MacText))) {
+            prompts_.MessageBox(texts::kDuplicateDeviceInList, texts::kCaptionWarning,
+                                UserPrompts::Icon::Warning);
             continue;
         }
         monitor_.Append(record);
@@ -115,7 +105,8 @@ void MonitorFile::Save() {
 void MonitorFile::SaveAs() {
     // The entries when the command started; the dialog lets other events run meanwhile.
     const int count = monitor_.Count();
-    const QString path = prompts_.SaveFileName(kFilter, QStringLiteral("Default.cfg"));
+    const QString path =
+        prompts_.SaveFileName(texts::kMonitorFileFilter, texts::kProposedSaveAsName);
     if (path.isEmpty()) {
         return;
     }
@@ -145,9 +136,8 @@ void MonitorFile::Write(const QString& path, int count) {
         done += written ? got : 0;
     }
     if (!written || !file.commit()) {
-        prompts_.MessageBox(QStringLiteral("Monitor list file cannot be written: %1\n%2")
-                                .arg(path, file.errorString()),
-                            QStringLiteral("Error"), UserPrompts::Icon::Error);
+        prompts_.MessageBox(QString(texts::kMonitorFileUnwritable).arg(path, file.errorString()),
+                            texts::kCaptionError, UserPrompts::Icon::Error);
     }
 }
 

@@ -3,10 +3,11 @@
 #pragma once
 
 #include "core/app/program_state.h"
-#include "core/lists/monitor_list.h"
+#include "core/lists/monitor_list_service.h"
 #include "core/ports/user_prompts.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace fenwick {
@@ -30,9 +31,9 @@ public:
     static QString DefaultPath(const QString& configFolder);
 
 private:
-    // Reads the records of the file at `path`: their count, or -1 after the operator was told
-    // why the file could not be used.
-    int Read(const QString& path, std::vector<DeviceRecord>& records);
+    // Reads the records of the file at `path`, or nothing after the operator was told why the
+    // file could not be used.
+    std::optional<std::vector<DeviceRecord>> Read(const QString& path);
     // Writes the first `count` entries to `path`; the previous file stays whole unless the new
     // one was written completely.
     void Write(const QString& path, int count);

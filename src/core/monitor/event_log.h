@@ -28,7 +28,6 @@ public:
 
     // syslog.log in the cfg folder.
     QString Path() const;
-    const Clock& TimeSource() const { return clock_; }
 
     // Appends the bytes at the end of the log, creating it when missing. 0, or -1 after
     // "syslog.log not exit" when the log cannot be opened, is locked by another process or

@@ -2,8 +2,9 @@
 
 #include "codec/device_tables.h"
 #include "codec/packet_header.h"
-#include "core/lists/monitor_list.h"
+#include "core/lists/monitor_list_service.h"
 #include "core/monitor/event_log.h"
+#include "core/monitor/monitor_texts.h"
 #include "core/monitor/request_accounting.h"
 #include "core/protocol/protocol_sockets.h"
 
@@ -15,9 +16,10 @@
 namespace fenwick {
 
 LivenessPolling::LivenessPolling(ProgramState& state, UnstackedBoxes& boxes, Timers& timers,
-                                 ProtocolSockets& sockets, MonitorListService& monitor,
-                                 EventLog& log, QString applicationName)
-    : state_(state), boxes_(boxes), sockets_(sockets), monitor_(monitor), log_(log),
+                                 const Clock& clock, ProtocolSockets& sockets,
+                                 MonitorListService& monitor, EventLog& log,
+                                 QString applicationName)
+    : state_(state), boxes_(boxes), clock_(clock), sockets_(sockets), monitor_(monitor), log_(log),
       applicationName_(std::move(applicationName)),
       cycleWait_(timers.Create(Timers::Kind::SingleShot, [this] { PollCycle(); })),
       tick_(timers.Create(Timers::Kind::Periodic, [this] { Tick(); })) {}
@@ -68,7 +70,7 @@ void LivenessPolling::PollCycle() {
         }
         MarkRequestSent(state_.MonitorTable, i);
         if (const int error = SendPoll(address); error != 0) {
-            boxes_.Show(QStringLiteral("polling error %1").arg(error), applicationName_,
+            boxes_.Show(QString(texts::kPollingError).arg(error), applicationName_,
                         UserPrompts::Icon::Warning);
         }
     }
@@ -84,19 +86,19 @@ void LivenessPolling::Tick() {
     // run inside it, each over the whole list. Once such a later tick has run, this one has
     // nothing left to do that would not come late or twice.
     const std::uint64_t tick = ++ticksBegun_;
-    const Timestamp timestamp = FormatTimestamp(log_.TimeSource());
+    const Timestamp timestamp = FormatTimestamp(clock_);
     for (int i = 0; i < monitor_.Count() && running_ && ticksBegun_ == tick; ++i) {
         const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(i)];
-        if (FieldText(entry.IpText).empty() || entry.Answered != 0 || entry.MissCount == 0) {
+        if (FieldText(entry.IpText).empty() || entry.Answered != kNotAnswered ||
+            entry.MissCount == 0) {
             continue;
         }
         if (entry.MissCount >= kDeadMissCount) {
             DeclareNotAlive(i, timestamp);
-        } else if (entry.StatusImage != 1) {
+        } else if (entry.StatusImage != kStatusImageNotAlive) {
             MarkRequestSent(state_.MonitorTable, i);
             if (SendPoll(entry.IpAddress) != 0) {
-                boxes_.Show(QStringLiteral("Resend fail"), QStringLiteral("Warnibg"),
-                            UserPrompts::Icon::Warning);
+                boxes_.Show(texts::kResendFail, texts::kCaptionWarnibg, UserPrompts::Icon::Warning);
             }
         }
     }
@@ -132,11 +134,11 @@ void LivenessPolling::DeclareNotAlive(int index, const Timestamp& timestamp) {
         return;
     }
     DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(*now)];
-    if (entry.Answered != 0 || entry.MissCount < kDeadMissCount) {
+    if (entry.Answered != kNotAnswered || entry.MissCount < kDeadMissCount) {
         return;
     }
     entry.ListState = kListStateNotAlive;
-    entry.StatusImage = 1;
+    entry.StatusImage = kStatusImageNotAlive;
     monitor_.ShowMonitorRow(*now);
 }
 

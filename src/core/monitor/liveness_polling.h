@@ -9,6 +9,7 @@
 #include "core/app/program_state.h"
 #include "core/app/unstacked_boxes.h"
 #include "core/monitor/event_log.h"
+#include "core/ports/clock.h"
 #include "core/ports/timers.h"
 
 #include <QString>
@@ -29,7 +30,7 @@ public:
 
     // `applicationName`, the executable's file name without extension, captions the
     // "polling error" boxes.
-    LivenessPolling(ProgramState& state, UnstackedBoxes& boxes, Timers& timers,
+    LivenessPolling(ProgramState& state, UnstackedBoxes& boxes, Timers& timers, const Clock& clock,
                     ProtocolSockets& sockets, MonitorListService& monitor, EventLog& log,
                     QString applicationName);
 
@@ -55,6 +56,7 @@ private:
 
     ProgramState& state_;
     UnstackedBoxes& boxes_;
+    const Clock& clock_;
     ProtocolSockets& sockets_;
     MonitorListService& monitor_;
     EventLog& log_;

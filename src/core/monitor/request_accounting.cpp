@@ -10,8 +10,8 @@ void MarkRequestSent(DeviceTable& monitorTable, int index) {
         return;
     }
     DeviceRecord& entry = monitorTable[static_cast<std::size_t>(index)];
-    if (entry.Answered == 1) {
-        entry.Answered = 0;
+    if (entry.Answered == kAnswered) {
+        entry.Answered = kNotAnswered;
         entry.MissCount = 0;
     } else if (entry.MissCount < std::numeric_limits<std::int32_t>::max()) {
         // A device that stays silent for years must not wrap round to "answered lately".
@@ -29,8 +29,8 @@ void MarkAllRequestsSent(DeviceTable& monitorTable, int count) {
         if (FieldText(entry.IpText).empty()) {
             continue;
         }
-        if (entry.Answered != 1) {
-            entry.Answered = 0;
+        if (entry.Answered != kAnswered) {
+            entry.Answered = kNotAnswered;
         }
         MarkRequestSent(monitorTable, static_cast<int>(index));
     }

@@ -1,7 +1,7 @@
 #include "trap_list.h"
 
 #include "core/app/latin1.h"
-#include "core/lists/list_sort.h"
+#include "core/lists/list_sorter.h"
 #include "core/monitor/trap_table.h"
 
 namespace fenwick {
@@ -48,10 +48,10 @@ void TrapList::Fill() {
     }
 }
 
-int TrapList::SlotOfRow(int row) const {
+std::optional<int> TrapList::SlotOfRow(int row) const {
     const int listed = model_.ItemData(row);
     if (listed < 0 || listed >= static_cast<int>(state_.TrapTable.size())) {
-        return -1;
+        return std::nullopt;
     }
     // Sliding only ever moves a trap to a lower slot.
     for (int slot = listed; slot >= 0; --slot) {
@@ -59,19 +59,19 @@ int TrapList::SlotOfRow(int row) const {
             return slot;
         }
     }
-    return -1;
+    return std::nullopt;
 }
 
 void TrapList::Click() {
-    const int row = selection_.FirstSelectedRow();
-    if (row < 0) {
+    const std::optional<int> row = selection_.FirstSelectedRow();
+    if (!row) {
         return;
     }
-    if (const int slot = SlotOfRow(row); slot >= 0) {
-        state_.TrapTable[static_cast<std::size_t>(slot)].EventImage = kTrapImageSeen;
+    if (const std::optional<int> slot = SlotOfRow(*row)) {
+        state_.TrapTable[static_cast<std::size_t>(*slot)].EventImage = kTrapImageSeen;
     }
-    model_.SetImage(row, -1);
-    selection_.SelectRow(row);
+    model_.SetImage(*row, kStatusImageNone);
+    selection_.SelectRow(*row);
 }
 
 void TrapList::ClearAll() {

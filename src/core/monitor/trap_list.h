@@ -8,6 +8,7 @@
 #include "core/lists/list_view_model.h"
 
 #include <QObject>
+#include <optional>
 #include <vector>
 
 namespace fenwick {
@@ -44,7 +45,7 @@ public:
 private:
     // The slot that holds the trap a row shows, or -1. Traps stored while the window is open can
     // slide the table, so the slot is checked against the row's texts.
-    int SlotOfRow(int row) const;
+    std::optional<int> SlotOfRow(int row) const;
 
     ProgramState& state_;
     ListViewModel model_;

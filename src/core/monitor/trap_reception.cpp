@@ -4,16 +4,18 @@
 #include "codec/event_log_lines.h"
 #include "codec/text_forms.h"
 #include "codec/trap_body.h"
-#include "core/lists/monitor_list.h"
+#include "core/lists/monitor_list_service.h"
 #include "core/monitor/event_log.h"
 #include "core/monitor/trap_table.h"
 
+#include <optional>
 #include <string>
 
 namespace fenwick {
 
-TrapReception::TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log)
-    : state_(state), monitor_(monitor), log_(log) {}
+TrapReception::TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log,
+                             const Clock& clock, TrapIndicator& indicator)
+    : state_(state), monitor_(monitor), log_(log), clock_(clock), indicator_(indicator) {}
 
 void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
     TrapBody trap;
@@ -21,23 +23,18 @@ void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
         return; // no whole address: no device to attribute it to
     }
     const std::string address = AddressText(trap.address);
-    bool found = false;
-    const int index = FindMonitorByIp(state_.MonitorTable, monitor_.Count(), address, found);
-    if (!found) {
+    const std::optional<int> index =
+        FindMonitorByIp(state_.MonitorTable, monitor_.Count(), address);
+    if (!index) {
         return;
     }
-    if (ShowTrapArrived) {
-        ShowTrapArrived();
-    }
+    indicator_.ShowTrapArrived();
 
-    DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(index)];
-    entry.StatusImage = -1;
-    entry.ListState = kListStateHasRow;
-    entry.Answered = 1;
-    entry.MissCount = 0;
-    monitor_.ShowMonitorRow(index);
+    DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(*index)];
+    MarkHeardFrom(entry, kListStateHasRow, kStatusImageNone);
+    monitor_.ShowMonitorRow(*index);
 
-    const Timestamp timestamp = FormatTimestamp(log_.TimeSource());
+    const Timestamp timestamp = FormatTimestamp(clock_);
     log_.AppendToSyslog(std::string_view(timestamp.data(), kTimestampLength));
     log_.AppendToSyslog(TrapLineTail(address, trap.eventText));
 

@@ -4,9 +4,10 @@
 #pragma once
 
 #include "core/app/program_state.h"
+#include "core/monitor/trap_indicator.h"
+#include "core/ports/clock.h"
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
 namespace fenwick {
@@ -16,18 +17,18 @@ class MonitorListService;
 
 class TrapReception {
 public:
-    TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log);
+    TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log,
+                  const Clock& clock, TrapIndicator& indicator);
 
     // The dispatcher's trap handler: `body` is what follows the header, as received.
     void HandleTrap(std::span<const std::uint8_t> body);
-
-    // Turns the TrapIndicator red; set by whoever shows it.
-    std::function<void()> ShowTrapArrived;
 
 private:
     ProgramState& state_;
     MonitorListService& monitor_;
     EventLog& log_;
+    const Clock& clock_;
+    TrapIndicator& indicator_;
 };
 
 } // namespace fenwick

@@ -4,35 +4,29 @@
 
 #include "core/app/program_state.h"
 #include "core/app/unstacked_boxes.h"
-#include "core/lists/list_selection.h"
-#include "core/lists/list_view_model.h"
+#include "core/lists/main_lists.h"
 #include "core/ports/datagram_socket.h"
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
 namespace fenwick {
 
+class MonitorListService;
+
 class DiscoveryService {
 public:
-    struct Lists {
-        ListViewModel& discovery;
-        ListSelection& discoverySelection;
-        ListViewModel& monitor;
-        ListSelection& monitorSelection;
-    };
-
-    DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, Lists lists);
+    DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, MainLists lists,
+                     MonitorListService& monitor);
 
     // "Discovery": permits broadcast, counts the request for every monitored device, empties
     // the list and table, and broadcasts request 1. `socket` may be null (not created).
     void SendRequest(DatagramSocket* broadcastSocket);
 
     // General reply store: files an accepted reply in the MonitorTable (by IP text, then MAC
-    // text) or the DiscoveryTable, and recognises the answer to a set request. 0, or -1 when
-    // the DiscoveryTable is full.
-    int StoreReply(DeviceRecord& record, std::span<const std::uint8_t> body);
+    // text) or the DiscoveryTable, and recognises the answer to a set request. A device that
+    // the full DiscoveryTable cannot take is told of, and nothing else happens.
+    void StoreReply(DeviceRecord& record, std::span<const std::uint8_t> body);
 
     // Store for agents of another protocol version (reason 101) or in loader mode (100): a row
     // with what the header tells, no names.
@@ -42,19 +36,19 @@ public:
     // refreshes it (ListState 1).
     void ShowDiscoveryRow(int slot);
 
-    // Hooks for the monitor list and the liveness accounting, which build on discovery.
-    std::function<void(int index)> ShowMonitorRow;
-    std::function<void()> MarkAllRequestsSent;
-
 private:
-    void FileInMonitorTable(DeviceRecord& record, int index);
-    void FileInDiscoveryTable(DeviceRecord& record, int index, bool found);
+    // Files a device heard from in MonitorTable slot `index` and refreshes its row.
+    void FileInMonitorTable(DeviceRecord& record, int index, std::int32_t statusImage);
+    // Files a device heard from in its DiscoveryTable slot, or the first free one, and shows
+    // its row; false after telling the operator that the table is full.
+    [[nodiscard]] bool FileInDiscoveryTable(DeviceRecord& record);
     void ConfirmSet(const DeviceRecord& record);
     void ShowFull();
 
     ProgramState& state_;
     UnstackedBoxes& boxes_;
-    Lists lists_;
+    MainLists lists_;
+    MonitorListService& monitor_;
 };
 
 } // namespace fenwick

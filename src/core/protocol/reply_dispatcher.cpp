@@ -1,7 +1,9 @@
 #include "reply_dispatcher.h"
 
 #include "codec/packet_header.h"
+#include "core/app/app_texts.h"
 #include "core/app/latin1.h"
+#include "core/monitor/trap_reception.h"
 #include "core/protocol/discovery_service.h"
 
 #include <array>
@@ -9,8 +11,8 @@
 namespace fenwick {
 
 ReplyDispatcher::ReplyDispatcher(ProgramState& state, UnstackedBoxes& boxes,
-                                 DiscoveryService& discovery)
-    : state_(state), boxes_(boxes), discovery_(discovery) {}
+                                 DiscoveryService& discovery, TrapReception& traps)
+    : state_(state), boxes_(boxes), discovery_(discovery), traps_(traps) {}
 
 void ReplyDispatcher::DrainSocket(DatagramSocket& socket) {
     for (int i = 0; i < kMaxDatagramsPerEvent; ++i) {
@@ -40,13 +42,11 @@ void ReplyDispatcher::Dispatch(std::span<const std::uint8_t> datagram,
         discovery_.StoreMismatch(record, kReasonLoaderMode);
         return;
     case ReplyRoute::ShowError:
-        boxes_.Show(Latin1(ReplyErrorMessage(verdict.errorCode)), QStringLiteral("Error"),
+        boxes_.Show(Latin1(ReplyErrorMessage(verdict.errorCode)), texts::kCaptionError,
                     UserPrompts::Icon::Error);
         return;
     case ReplyRoute::Trap:
-        if (trapHandler_) {
-            trapHandler_(record, verdict.body);
-        }
+        traps_.HandleTrap(verdict.body);
         return;
     case ReplyRoute::StoreReply:
         discovery_.StoreReply(record, verdict.body);

@@ -7,19 +7,17 @@
 #include "core/ports/datagram_socket.h"
 
 #include <cstdint>
-#include <functional>
 #include <span>
 
 namespace fenwick {
 
 class DiscoveryService;
+class TrapReception;
 
 class ReplyDispatcher {
 public:
-    using TrapHandler =
-        std::function<void(const DeviceRecord&, std::span<const std::uint8_t> body)>;
-
-    ReplyDispatcher(ProgramState& state, UnstackedBoxes& boxes, DiscoveryService& discovery);
+    ReplyDispatcher(ProgramState& state, UnstackedBoxes& boxes, DiscoveryService& discovery,
+                    TrapReception& traps);
 
     // Reads and dispatches what is waiting, up to a bound so that a flood cannot hold the event
     // loop; the socket reports readiness again for the rest.
@@ -28,16 +26,13 @@ public:
     // Dispatches one received datagram from `sourceAddress`.
     void Dispatch(std::span<const std::uint8_t> datagram, std::uint32_t sourceAddress);
 
-    // Traps go here once trap reception exists; until then they end at the dispatcher.
-    void SetTrapHandler(TrapHandler handler) { trapHandler_ = std::move(handler); }
-
     static constexpr int kMaxDatagramsPerEvent = 256;
 
 private:
     ProgramState& state_;
     UnstackedBoxes& boxes_;
     DiscoveryService& discovery_;
-    TrapHandler trapHandler_;
+    TrapReception& traps_;
 };
 
 } // namespace fenwick

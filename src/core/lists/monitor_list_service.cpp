@@ -1,8 +1,9 @@
-#include "monitor_list.h"
+#include "monitor_list_service.h"
 
 #include "codec/device_tables.h"
 #include "core/app/latin1.h"
 #include "core/lists/device_columns.h"
+#include "core/lists/list_texts.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -45,7 +46,7 @@ std::string_view View(const QByteArray& bytes) {
 
 } // namespace
 
-MonitorListService::MonitorListService(ProgramState& state, UserPrompts& prompts, Lists lists)
+MonitorListService::MonitorListService(ProgramState& state, UserPrompts& prompts, MainLists lists)
     : state_(state), prompts_(prompts), lists_(lists) {}
 
 int MonitorListService::Count() const {
@@ -58,18 +59,19 @@ void MonitorListService::ShowMonitorRow(int index) {
     }
     const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(index)];
     ListViewModel& list = lists_.monitor;
-    int row = -1;
+    int row = 0;
     if (entry.ListState == kListStateNoRow) {
         row = list.InsertRow(index, index, QString());
     } else {
-        row = list.FindRow(kColumnIp, Latin1(FieldText(entry.IpText)));
+        std::optional<int> found = list.FindRow(kColumnIp, Latin1(FieldText(entry.IpText)));
         const std::string_view mac = FieldText(entry.MacText);
-        if (row < 0 && !mac.empty()) {
-            row = list.FindRow(kColumnMac, Latin1(mac));
+        if (!found && !mac.empty()) {
+            found = list.FindRow(kColumnMac, Latin1(mac));
         }
-        if (row < 0) {
+        if (!found) {
             return; // every entry with a row is found by one of its texts
         }
+        row = *found;
         // The refreshed row stands at its place with its key, shown unselected as a row put in
         // afresh would be. Refreshing in place keeps a trap storm from rebuilding the list.
         lists_.monitorSelection.DeselectRow(row);
@@ -92,25 +94,20 @@ std::optional<int> MonitorListService::AppendEntry(const DeviceRecord& record) {
     return slot;
 }
 
-int MonitorListService::Append(const DeviceRecord& record) {
-    const std::optional<int> slot = AppendEntry(record);
-    if (!slot) {
+void MonitorListService::Append(const DeviceRecord& record) {
+    if (!AppendEntry(record)) {
         ShowFull();
-        return -1;
     }
-    return *slot;
 }
 
 void MonitorListService::ShowFull() {
-    prompts_.MessageBox(QStringLiteral("out of 256 device in monitor list"),
-                        QStringLiteral("Error"), UserPrompts::Icon::Error);
+    prompts_.MessageBox(texts::kMonitorListFull, texts::kCaptionError, UserPrompts::Icon::Error);
 }
 
 void MonitorListService::TellOutcome(MoveOutcome outcome) {
     switch (outcome) {
     case MoveOutcome::Duplicate:
-        prompts_.MessageBox(QStringLiteral("Duplicate ip "), QStringLiteral("Add fail"),
-                            UserPrompts::Icon::Error);
+        prompts_.MessageBox(texts::kDuplicateIp, texts::kCaptionAddFail, UserPrompts::Icon::Error);
         return;
     case MoveOutcome::Full:
         ShowFull();
@@ -121,18 +118,13 @@ void MonitorListService::TellOutcome(MoveOutcome outcome) {
     }
 }
 
-int MonitorListService::DiscoverySlotOfRow(int row) const {
+std::optional<int> MonitorListService::DiscoverySlotOfRow(int row) const {
     const QByteArray mac = CellBytes(lists_.discovery, row, kDiscoveryMacColumn);
-    bool found = false;
-    const int slot =
-        FindDiscoveryByMac(state_.DiscoveryTable, lists_.discovery.RowCount(), View(mac), found);
-    return found ? slot : -1;
+    return FindDiscoveryByMac(state_.DiscoveryTable, lists_.discovery.RowCount(), View(mac));
 }
 
 bool MonitorListService::IsDuplicate(const DeviceRecord& record, int discoveryCount) const {
-    bool found = false;
-    FindMonitorByIp(state_.MonitorTable, Count(), FieldText(record.IpText), found);
-    if (found) {
+    if (FindMonitorByIp(state_.MonitorTable, Count(), FieldText(record.IpText))) {
         return true;
     }
     // Two Discovery List devices with one address are both refused. Slots emptied by this
@@ -154,7 +146,7 @@ MonitorListService::MoveOutcome MonitorListService::MoveToMonitor(int slot, int 
         return MoveOutcome::Duplicate;
     }
     DeviceRecord entry = device;
-    entry.StatusImage = -1;
+    entry.StatusImage = kStatusImageNone;
     entry.ListState = kListStateNoRow;
     if (!AppendEntry(entry)) {
         return MoveOutcome::Full;
@@ -179,9 +171,8 @@ void MonitorListService::AddToMonitorList() {
     // Resolve every selected row first: moving devices changes the rows and the selection.
     std::vector<int> devices;
     for (int row : rows) {
-        const int slot = DiscoverySlotOfRow(row);
-        if (slot >= 0) {
-            devices.push_back(slot);
+        if (const std::optional<int> slot = DiscoverySlotOfRow(row)) {
+            devices.push_back(*slot);
         }
     }
     const int discoveryCount = lists_.discovery.RowCount();
@@ -204,14 +195,14 @@ void MonitorListService::DiscoveryDoubleClicked() {
     if (rows.size() != 1) {
         return;
     }
-    const int slot = DiscoverySlotOfRow(rows.front());
-    if (slot < 0) {
+    const std::optional<int> slot = DiscoverySlotOfRow(rows.front());
+    if (!slot) {
         return;
     }
-    const MoveOutcome outcome = MoveToMonitor(slot, lists_.discovery.RowCount());
+    const MoveOutcome outcome = MoveToMonitor(*slot, lists_.discovery.RowCount());
     if (outcome == MoveOutcome::Moved) {
         CloseUp(state_.DiscoveryTable,
-                [slot](int other, const DeviceRecord&) { return other != slot; });
+                [moved = *slot](int other, const DeviceRecord&) { return other != moved; });
     }
     TellOutcome(outcome);
 }
@@ -244,8 +235,8 @@ void MonitorListService::DeleteItem() {
     if (rows.empty()) {
         return;
     }
-    if (prompts_.MessageBox(QStringLiteral("Are you sure to delete this item ?"),
-                            QStringLiteral("Warning"), UserPrompts::Icon::Warning,
+    if (prompts_.MessageBox(texts::kConfirmDelete, texts::kCaptionWarning,
+                            UserPrompts::Icon::Warning,
                             UserPrompts::Buttons::OkCancel) != UserPrompts::Answer::Ok) {
         return;
     }

@@ -1,4 +1,4 @@
-#include "list_sort.h"
+#include "list_sorter.h"
 
 namespace fenwick {
 

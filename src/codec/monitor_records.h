@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -16,10 +17,9 @@ namespace fenwick {
 inline constexpr std::size_t kMonitorFileMaxBytes = kDeviceTableSlots * sizeof(DeviceRecord);
 static_assert(kMonitorFileMaxBytes == 69632);
 
-// The records held in `bytes` (of which at most kMonitorFileMaxBytes count), exactly as stored.
-// Returns their number (0 to 256), or -1 when the counted bytes are not whole records, in which
-// case `records` is left empty.
-int DecodeMonitorFile(std::span<const std::uint8_t> bytes, std::vector<DeviceRecord>& records);
+// The records held in `bytes` (of which at most kMonitorFileMaxBytes count), exactly as stored:
+// 0 to 256 of them, or nothing when the counted bytes are not whole records.
+std::optional<std::vector<DeviceRecord>> DecodeMonitorFile(std::span<const std::uint8_t> bytes);
 
 // The file of `entries`, their bytes one after another.
 std::vector<std::uint8_t> EncodeMonitorFile(std::span<const DeviceRecord> entries);

@@ -5,20 +5,19 @@
 
 namespace fenwick {
 
-int DecodeMonitorFile(std::span<const std::uint8_t> bytes, std::vector<DeviceRecord>& records) {
-    records.clear();
+std::optional<std::vector<DeviceRecord>> DecodeMonitorFile(std::span<const std::uint8_t> bytes) {
     const std::span<const std::uint8_t> counted =
         bytes.first(std::min(bytes.size(), kMonitorFileMaxBytes));
     if (counted.size() % sizeof(DeviceRecord) != 0) {
-        return -1;
+        return std::nullopt;
     }
-    records.resize(counted.size() / sizeof(DeviceRecord));
+    std::vector<DeviceRecord> records(counted.size() / sizeof(DeviceRecord));
     // Every record is a whole one and the count is bounded by the table's; the copy stays
     // inside both.
     if (!records.empty()) {
         std::memcpy(records.data(), counted.data(), counted.size());
     }
-    return static_cast<int>(records.size());
+    return records;
 }
 
 std::vector<std::uint8_t> EncodeMonitorFile(std::span<const DeviceRecord> entries) {
@@ -29,23 +28,14 @@ std::vector<std::uint8_t> EncodeMonitorFile(std::span<const DeviceRecord> entrie
     return bytes;
 }
 
-namespace {
-
-void StartLivenessAfresh(DeviceRecord& record) {
-    record.ListState = kListStateNoRow;
-    record.Answered = 1;
-    record.MissCount = 0;
-}
-
-} // namespace
-
 void PrepareStartupRecord(DeviceRecord& record) {
-    StartLivenessAfresh(record);
-    record.StatusImage = record.StatusImage == 1 ? 1 : -1;
+    MarkHeardFrom(record, kListStateNoRow,
+                  record.StatusImage == kStatusImageNotAlive ? kStatusImageNotAlive
+                                                             : kStatusImageNone);
 }
 
 void PrepareLoadedRecord(DeviceRecord& record) {
-    StartLivenessAfresh(record);
+    MarkHeardFrom(record, kListStateNoRow, record.StatusImage);
 }
 
 } // namespace fenwick

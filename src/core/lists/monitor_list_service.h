@@ -5,8 +5,8 @@
 #pragma once
 
 #include "core/app/program_state.h"
+#include "core/lists/main_lists.h"
 #include "core/ports/user_prompts.h"
-#include "core/protocol/discovery_service.h"
 
 #include <optional>
 #include <vector>
@@ -15,9 +15,7 @@ namespace fenwick {
 
 class MonitorListService {
 public:
-    using Lists = DiscoveryService::Lists;
-
-    MonitorListService(ProgramState& state, UserPrompts& prompts, Lists lists);
+    MonitorListService(ProgramState& state, UserPrompts& prompts, MainLists lists);
 
     // Occupied slots of the MonitorTable: 0 to Count()-1, one per Monitor List row.
     int Count() const;
@@ -27,9 +25,9 @@ public:
     // to positions. The row shown is never selected.
     void ShowMonitorRow(int index);
 
-    // Copies `record` into the next free slot and appends its row. Returns the slot, or -1
-    // after telling the operator that the table is full.
-    int Append(const DeviceRecord& record);
+    // Copies `record` into the next free slot and appends its row, or tells the operator that
+    // the table is full.
+    void Append(const DeviceRecord& record);
 
     // "Add to monitor list": moves the selected Discovery List devices over.
     void AddToMonitorList();
@@ -54,11 +52,11 @@ private:
     void TellOutcome(MoveOutcome outcome);
     void ShowFull();
     // DiscoveryTable slot of the given Discovery List row, or -1.
-    int DiscoverySlotOfRow(int row) const;
+    std::optional<int> DiscoverySlotOfRow(int row) const;
 
     ProgramState& state_;
     UserPrompts& prompts_;
-    Lists lists_;
+    MainLists lists_;
 };
 
 } // namespace fenwick

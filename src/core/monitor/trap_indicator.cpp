@@ -1,0 +1,13 @@
+#include "trap_indicator.h"
+
+namespace fenwick {
+
+void TrapIndicator::ShowTrapArrived() {
+    emit trapIndicatorChanged(true);
+}
+
+void TrapIndicator::ShowTrapsViewed() {
+    emit trapIndicatorChanged(false);
+}
+
+} // namespace fenwick

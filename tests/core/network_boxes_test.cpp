@@ -18,7 +18,7 @@ protected:
     // Runs `meanwhile` under the first box only, as datagrams arriving while the operator
     // has not answered it yet.
     void UnderTheFirstBox(std::function<void()> meanwhile) {
-        prompts.whileOpen = [this, meanwhile = std::move(meanwhile),
+        prompts.whileOpen = [meanwhile = std::move(meanwhile),
                              done = false](const RecordingPrompts::Box&) mutable {
             if (!done) {
                 done = true;

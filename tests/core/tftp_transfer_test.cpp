@@ -98,7 +98,7 @@ protected:
         }
         return packets;
     }
-    // When the packets that begin with `opcode` (and carry `block`, for data) were sent.
+    // How many packets with `opcode` (and `block`, when given) were sent.
     int CountSent(std::uint8_t opcode, std::optional<std::uint16_t> block = std::nullopt) const {
         int count = 0;
         for (const MemoryNetwork::Sent& sent : network.sent) {
@@ -110,7 +110,7 @@ protected:
         return count;
     }
 
-    // Advances one millisecond at a time over `milliseconds` and notes when each write
+    // Advances half a second at a time over `milliseconds` and notes when each write
     // request was sent.
     std::vector<std::int64_t> WriteRequestTimes(std::int64_t milliseconds) {
         std::vector<std::int64_t> times;

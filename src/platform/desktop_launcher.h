@@ -9,6 +9,7 @@ namespace fenwick {
 class DesktopLauncher final : public Launcher {
 public:
     bool OpenInTextEditor(const QString& path) override;
+    bool OpenInBrowser(const QString& url) override;
 };
 
 } // namespace fenwick

@@ -1,6 +1,9 @@
 #include "kestrel_dlg.h"
 
 #include "about_dlg.h"
+#include "add_remote_ip_dlg.h"
+#include "change_password_dlg.h"
+#include "configuration_set_dlg.h"
 #include "core/app/manager_core.h"
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
@@ -188,12 +191,41 @@ void CKestrelDlg::OnRefreshTime(int seconds) {
     core_.SetRefreshSeconds(seconds);
 }
 
-// Commands whose behaviour comes with device configuration and firmware upgrade.
-void CKestrelDlg::OnAddItem() {}
-void CKestrelDlg::OnConfigurationSetting() {}
-void CKestrelDlg::OnPasswordChange() {}
+void CKestrelDlg::OnConfigurationSetting() {
+    if (!core_.ChooseForConfiguration()) {
+        return;
+    }
+    CConfigurationSetDlg dialog(core_, this);
+    dialog.exec();
+}
+
+void CKestrelDlg::OnPasswordChange() {
+    if (!core_.ChooseForPasswordChange()) {
+        return;
+    }
+    CChangePasswordDlg dialog(core_, this);
+    dialog.exec();
+}
+
+void CKestrelDlg::OnAddItem() {
+    if (!core_.BeginAddItem()) {
+        return;
+    }
+    CAddRemoteIpDlg dialog(core_, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        core_.FinishAddItem();
+    }
+}
+
+void CKestrelDlg::OnWebAccess() {
+    core_.OpenWebAccess();
+}
+
+void CKestrelDlg::OnMonitorListDoubleClick() {
+    core_.MonitorDoubleClicked();
+}
+
+// The command whose behaviour comes with firmware upgrade.
 void CKestrelDlg::OnFirmwareUpgrade() {}
-void CKestrelDlg::OnWebAccess() {}
-void CKestrelDlg::OnMonitorListDoubleClick() {}
 
 } // namespace fenwick

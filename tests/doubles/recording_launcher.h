@@ -1,4 +1,5 @@
-// Launcher double: records the files that would have been opened, and answers as told.
+// Launcher double: records the files and addresses that would have been opened, and answers
+// as told.
 #pragma once
 
 #include "core/ports/launcher.h"
@@ -14,7 +15,13 @@ public:
         return starts;
     }
 
+    bool OpenInBrowser(const QString& url) override {
+        browserUrls << url;
+        return starts;
+    }
+
     QStringList textEditorFiles;
+    QStringList browserUrls;
     bool starts = true;
 };
 

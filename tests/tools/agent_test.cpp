@@ -98,6 +98,10 @@ TEST(AgentAnswers, NothingForRequestsThatAreNotForThisSwitch) {
          {},
          Request(kCommandUpgradeTrigger, setBody, kOtherMac, 7),
          Reception::Unicast},
+        {"unicast set while silent to sets", [](SwitchSettings& s) { s.silentToSets = true; },
+         Request(kCommandSetUnicast, setBody, kMac, 7), Reception::Unicast},
+        {"broadcast set while silent to sets", [](SwitchSettings& s) { s.silentToSets = true; },
+         Request(kCommandSetBroadcast, setBody, kMac, 7), Reception::Broadcast},
     };
     for (const Case& c : cases) {
         SwitchSettings sw = LabSwitch();

@@ -43,6 +43,7 @@ TEST(ControlCommands, ChangeTheNamedSwitches) {
     };
     const Case cases[] = {
         {"silent 10.77.1.2 on", [](NetworkSettings& n) { n.switches[1].silent = true; }},
+        {"silent-set 10.77.1.2 on", [](NetworkSettings& n) { n.switches[1].silentToSets = true; }},
         {"loader 10.77.1.3 on", [](NetworkSettings& n) { n.switches[2].loader = true; }},
         {"error 10.77.1.1 9", [](NetworkSettings& n) { n.switches[0].errorCode = 9; }},
         {"error 10.77.1.1 0x0f", [](NetworkSettings& n) { n.switches[0].errorCode = 15; }},

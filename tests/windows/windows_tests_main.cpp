@@ -1,6 +1,7 @@
 // Runs the window tests in one application object, as the offscreen platform allows one.
 #include <QApplication>
 
+int RunConfigDialogsTests(int argc, char** argv);
 int RunIpAddressEditTests(int argc, char** argv);
 int RunKestrelDlgTests(int argc, char** argv);
 int RunMessageBoxPromptsTests(int argc, char** argv);
@@ -10,6 +11,7 @@ int RunTrapInfoDlgTests(int argc, char** argv);
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     int failures = 0;
+    failures += RunConfigDialogsTests(argc, argv);
     failures += RunIpAddressEditTests(argc, argv);
     failures += RunKestrelDlgTests(argc, argv);
     failures += RunMessageBoxPromptsTests(argc, argv);

@@ -80,6 +80,9 @@ AgentAnswer Agent::Set(std::uint16_t replyCode, std::uint16_t sequence,
     const auto refuse = [&](std::uint8_t errorCode) {
         return AgentAnswer{Reply(replyCode, sequence, errorCode, true)};
     };
+    if (settings_.silentToSets) {
+        return {};
+    }
     if (settings_.errorCode != kErrorNone) {
         return refuse(settings_.errorCode);
     }

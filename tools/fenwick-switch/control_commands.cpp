@@ -257,6 +257,11 @@ const std::vector<Command>& Commands() {
              return ForEachSelected<bool>(a, s, ParseSwitch, "on|off",
                                           [](SwitchSettings& sw, bool on) { sw.silent = on; });
          })},
+        {"silent-set", OnSwitches([](std::string_view a, SwitchSet& s) {
+             return ForEachSelected<bool>(
+                 a, s, ParseSwitch, "on|off",
+                 [](SwitchSettings& sw, bool on) { sw.silentToSets = on; });
+         })},
         {"loader", OnSwitches([](std::string_view a, SwitchSet& s) {
              return ForEachSelected<bool>(a, s, ParseSwitch, "on|off",
                                           [](SwitchSettings& sw, bool on) { sw.loader = on; });

@@ -57,6 +57,7 @@ struct SwitchSettings {
     std::uint16_t interfaceVersion = 1;
     // Faults on demand.
     bool silent = false;        // answers nothing and sends no traps
+    bool silentToSets = false;  // takes no set and answers none; everything else as usual
     bool loader = false;        // in the boot loader: code 12 instead of device information
     std::uint8_t errorCode = 0; // put into every reply; a set is then not applied
     // The firmware upgrade's TFTP server.

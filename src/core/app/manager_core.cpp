@@ -1,6 +1,10 @@
 #include "manager_core.h"
 
 #include "core/app/app_texts.h"
+#include "core/config/device_selection.h"
+#include "core/config/password_change.h"
+#include "core/config/remote_addition.h"
+#include "core/config/web_access.h"
 #include "core/firmware/tftp_transfer.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/monitor_file.h"
@@ -46,8 +50,14 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
       polling_(std::make_unique<LivenessPolling>(state, boxes_, ports.timers, ports.clock,
                                                  *sockets_, *monitor_, *eventLog_,
                                                  std::move(applicationName))),
-      tftp_(
-          std::make_unique<TftpTransfer>(state, boxes_, ports.sockets, ports.timers, *eventLog_)) {
+      tftp_(std::make_unique<TftpTransfer>(state, boxes_, ports.sockets, ports.timers, *eventLog_)),
+      selection_(std::make_unique<DeviceSelection>(state, ports.prompts, lists_)),
+      setRequest_(std::make_unique<SetRequest>(state, ports.prompts, *sockets_, *monitor_)),
+      configurationSet_(
+          std::make_unique<ConfigurationSet>(state, ports.prompts, *selection_, *setRequest_)),
+      passwordChange_(std::make_unique<PasswordChange>(ports.prompts, *selection_, *setRequest_)),
+      remoteAddition_(std::make_unique<RemoteAddition>(state, ports.prompts, lists_, *monitor_)),
+      webAccess_(std::make_unique<WebAccess>(state, ports.prompts, lists_, ports.launcher)) {
     new SelectionRule(lists_.discovery, lists_.discoverySelection, lists_.monitor,
                       lists_.monitorSelection, this);
 }
@@ -137,6 +147,49 @@ void ManagerCore::ClearLog() {
 
 void ManagerCore::ViewTrap() {
     trapIndicator_->ShowTrapsViewed();
+}
+
+bool ManagerCore::ChooseForConfiguration() {
+    state_.Selection.MonitorCount = lists_.monitor.RowCount();
+    state_.Selection.DiscoveryCount = lists_.discovery.RowCount();
+    return selection_->ChooseDevice();
+}
+
+ConfigurationInput ManagerCore::ConfigurationValues() const {
+    return configurationSet_->Values();
+}
+
+SetOutcome ManagerCore::SetConfiguration(const ConfigurationInput& input) {
+    return configurationSet_->SetConfiguration(input);
+}
+
+bool ManagerCore::ChooseForPasswordChange() {
+    return selection_->ChooseDevice();
+}
+
+SetOutcome ManagerCore::ChangePassword(const QString& original, const QString& newPassword,
+                                       const QString& confirm) {
+    return passwordChange_->ChangePassword(original, newPassword, confirm);
+}
+
+bool ManagerCore::BeginAddItem() {
+    return remoteAddition_->BeginAddItem();
+}
+
+bool ManagerCore::ApplyRemoteIp(std::uint32_t address) {
+    return remoteAddition_->ApplyRemoteIp(address);
+}
+
+void ManagerCore::FinishAddItem() {
+    remoteAddition_->FinishAddItem();
+}
+
+void ManagerCore::OpenWebAccess() {
+    webAccess_->OpenWebAccess();
+}
+
+void ManagerCore::MonitorDoubleClicked() {
+    webAccess_->MonitorDoubleClicked();
 }
 
 } // namespace fenwick

@@ -4,6 +4,8 @@
 
 #include "core/app/program_state.h"
 #include "core/app/unstacked_boxes.h"
+#include "core/config/configuration_set.h"
+#include "core/config/set_request.h"
 #include "core/lists/list_selection.h"
 #include "core/lists/list_sorter.h"
 #include "core/lists/list_view_model.h"
@@ -17,20 +19,25 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <memory>
 
 namespace fenwick {
 
+class DeviceSelection;
 class DiscoveryService;
 class EventLog;
 class TftpTransfer;
 class LivenessPolling;
 class MonitorFile;
 class MonitorListService;
+class PasswordChange;
 class ProtocolSockets;
+class RemoteAddition;
 class ReplyDispatcher;
 class TrapList;
 class TrapReception;
+class WebAccess;
 
 class ManagerCore final : public QObject {
     Q_OBJECT
@@ -94,6 +101,26 @@ public:
     // What the TrapIndicator shows; the window follows its signal.
     TrapIndicator& Indicator() { return *trapIndicator_; }
 
+    // "Configuration setting": captures both lists' row counts and chooses the selected
+    // device; true when its dialog may open, which shows ConfigurationValues() and calls
+    // SetConfiguration on "Set".
+    [[nodiscard]] bool ChooseForConfiguration();
+    ConfigurationInput ConfigurationValues() const;
+    SetOutcome SetConfiguration(const ConfigurationInput& input);
+    // "Password change": chooses the selected device; true when its dialog may open, which
+    // calls ChangePassword on "Set".
+    [[nodiscard]] bool ChooseForPasswordChange();
+    SetOutcome ChangePassword(const QString& original, const QString& newPassword,
+                              const QString& confirm);
+    // "Add item": true when the "Remote IP" dialog may open; its "Apply" calls ApplyRemoteIp,
+    // and FinishAddItem follows when "Apply" closed it.
+    [[nodiscard]] bool BeginAddItem();
+    [[nodiscard]] bool ApplyRemoteIp(std::uint32_t address);
+    void FinishAddItem();
+    // "Web access" button and a double-click in the Monitor List.
+    void OpenWebAccess();
+    void MonitorDoubleClicked();
+
     ListViewModel& DiscoveryList() { return lists_.discovery; }
     ListViewModel& MonitorList() { return lists_.monitor; }
     ListSelection& DiscoverySelection() { return lists_.discoverySelection; }
@@ -119,6 +146,12 @@ private:
     std::unique_ptr<ReplyDispatcher> dispatcher_;
     std::unique_ptr<LivenessPolling> polling_;
     std::unique_ptr<TftpTransfer> tftp_;
+    std::unique_ptr<DeviceSelection> selection_;
+    std::unique_ptr<SetRequest> setRequest_;
+    std::unique_ptr<ConfigurationSet> configurationSet_;
+    std::unique_ptr<PasswordChange> passwordChange_;
+    std::unique_ptr<RemoteAddition> remoteAddition_;
+    std::unique_ptr<WebAccess> webAccess_;
 };
 
 } // namespace fenwick

@@ -6,6 +6,7 @@
 #include "codec/pending_set.h"
 #include "codec/reply_checks.h"
 #include "codec/trap_entry.h"
+#include "core/config/selection_state.h"
 
 #include <cstdint>
 
@@ -31,6 +32,7 @@ struct ProgramState {
     std::int32_t TrapCount = 0;
     int RefreshSeconds = kInitialRefreshSeconds; // seconds between two polling cycles
     UpgradeValues Upgrade;
+    SelectionState Selection; // the device chosen for configuration, password or upgrade
 };
 
 } // namespace fenwick

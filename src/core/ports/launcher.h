@@ -13,6 +13,10 @@ public:
     // Starts the desktop's text editor on the file at `path`, without waiting for it. False
     // when it could not be started.
     virtual bool OpenInTextEditor(const QString& path) = 0;
+
+    // Starts the desktop's web browser on `url`, without waiting for it. False when it could
+    // not be started.
+    virtual bool OpenInBrowser(const QString& url) = 0;
 };
 
 } // namespace fenwick

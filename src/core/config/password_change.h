@@ -1,0 +1,29 @@
+// "Password change": the request carries the device's current settings unchanged, the
+// original password for authorisation and the new one.
+#pragma once
+
+#include "core/config/set_request.h"
+
+#include <QString>
+
+namespace fenwick {
+
+class DeviceSelection;
+
+class PasswordChange {
+public:
+    PasswordChange(UserPrompts& prompts, DeviceSelection& selection, SetRequest& request);
+
+    // "Set": checks the three fields and, when they pass, sends the request.
+    SetOutcome ChangePassword(const QString& original, const QString& newPassword,
+                              const QString& confirm);
+
+private:
+    void ShowError(const QString& text);
+
+    UserPrompts& prompts_;
+    DeviceSelection& selection_;
+    SetRequest& request_;
+};
+
+} // namespace fenwick

@@ -1,0 +1,69 @@
+#include "set_request.h"
+
+#include "codec/info_field.h"
+#include "codec/packet_header.h"
+#include "core/app/latin1.h"
+#include "core/config/config_texts.h"
+#include "core/lists/monitor_list_service.h"
+#include "core/monitor/request_accounting.h"
+#include "core/protocol/protocol_sockets.h"
+
+#include <array>
+#include <span>
+
+namespace fenwick {
+namespace {
+
+constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+
+} // namespace
+
+SetRequest::SetRequest(ProgramState& state, UserPrompts& prompts, ProtocolSockets& sockets,
+                       MonitorListService& monitor)
+    : state_(state), prompts_(prompts), sockets_(sockets), monitor_(monitor) {}
+
+SetOutcome SetRequest::Send(const DeviceRecord& request, const QString& unicastFailText) {
+    const bool unicast = state_.Selection.SelectedInMonitor == kChosenInMonitor;
+    std::array<std::uint8_t, kHeaderLength + kMaxSetBodyLength> datagram{};
+    const std::string_view mac = FieldText(request.MacText);
+    // A shorter text would make a header with a zero or partial address, which no device
+    // recognises.
+    if (BuildTargetedRequestHeader(unicast ? kCommandSetUnicast : kCommandSetBroadcast,
+                                   state_.Protocol.AgentKey, mac, state_.Reply.SetSequence,
+                                   std::span(datagram).first<kHeaderLength>()) < 0 ||
+        mac.size() != 12) {
+        prompts_.MessageBox(QString(texts::kMacNotValid).arg(Latin1(mac)), texts::kCaptionError,
+                            UserPrompts::Icon::Error);
+        return SetOutcome::SendFailed;
+    }
+    state_.Pending.WritePendingSetMac(mac);
+    const int bodyLength =
+        BuildSetBody(request, std::span(datagram).subspan(kHeaderLength), state_.Pending);
+    // The buffer is sized for the longest body a record can make.
+    const auto length = kHeaderLength + static_cast<std::size_t>(bodyLength < 0 ? 0 : bodyLength);
+    const std::span<const std::uint8_t> bytes(datagram.data(), length);
+
+    if (unicast) {
+        const int index = state_.Selection.SelectedIndex;
+        MarkRequestSent(state_.MonitorTable, index);
+        const std::uint32_t address =
+            state_.MonitorTable[static_cast<std::size_t>(index)].IpAddress;
+        DatagramSocket* socket = sockets_.UnicastSocket();
+        if (socket == nullptr || socket->SendTo(bytes, address, state_.Protocol.AgentPort) != 0) {
+            prompts_.MessageBox(unicastFailText, texts::kCaptionError, UserPrompts::Icon::Error);
+            return SetOutcome::SendFailed;
+        }
+        return SetOutcome::Sent;
+    }
+    MarkAllRequestsSent(state_.MonitorTable, monitor_.Count());
+    DatagramSocket* socket = sockets_.BroadcastSocket();
+    if (socket == nullptr ||
+        socket->SendTo(bytes, kLimitedBroadcast, state_.Protocol.AgentPort) != 0) {
+        prompts_.MessageBox(texts::kUdpSetSendError, texts::kCaptionError,
+                            UserPrompts::Icon::Error);
+        return SetOutcome::SendFailed;
+    }
+    return SetOutcome::Sent;
+}
+
+} // namespace fenwick

@@ -1,0 +1,32 @@
+// "Web access" and the Monitor List double-click: open a monitored device's web interface in
+// the desktop's browser.
+#pragma once
+
+#include "core/app/program_state.h"
+#include "core/lists/main_lists.h"
+#include "core/ports/launcher.h"
+#include "core/ports/user_prompts.h"
+
+namespace fenwick {
+
+class WebAccess {
+public:
+    WebAccess(ProgramState& state, UserPrompts& prompts, MainLists lists, Launcher& launcher);
+
+    // The button: refuses a selection in the Discovery List, writes SelectedIndex.
+    void OpenWebAccess();
+    // The double-click: looks at the Monitor List only and writes nothing.
+    void MonitorDoubleClicked();
+
+private:
+    // The Monitor List part both paths share; `writeSelection` for the button.
+    void OpenSelected(bool writeSelection);
+    void ShowError(const QString& text);
+
+    ProgramState& state_;
+    UserPrompts& prompts_;
+    MainLists lists_;
+    Launcher& launcher_;
+};
+
+} // namespace fenwick

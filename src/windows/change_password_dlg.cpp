@@ -1,0 +1,32 @@
+#include "change_password_dlg.h"
+
+#include "core/app/manager_core.h"
+#include "dialog_units.h"
+#include "enter_escape_filter.h"
+#include "ui_change_password_dlg.h"
+
+namespace fenwick {
+
+CChangePasswordDlg::CChangePasswordDlg(ManagerCore& core, QWidget* parent)
+    : QDialog(parent), core_(core), ui_(std::make_unique<Ui::CChangePasswordDlg>()) {
+    ui_->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
+    connect(ui_->setButton, &QPushButton::clicked, this, &CChangePasswordDlg::OnSet);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    EnterEscapeFilter::Install(*this);
+    // First in the tab order, although it stands on the second row.
+    ui_->originalPassword->setFocus();
+}
+
+CChangePasswordDlg::~CChangePasswordDlg() = default;
+
+void CChangePasswordDlg::OnSet() {
+    if (core_.ChangePassword(ui_->originalPassword->text(), ui_->newPassword->text(),
+                             ui_->confirmPassword->text()) != SetOutcome::CheckFailed) {
+        accept();
+    }
+}
+
+} // namespace fenwick

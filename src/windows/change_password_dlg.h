@@ -1,0 +1,31 @@
+// "Password change": the original password, the new one and its confirmation. The core checks
+// them and sends the request with the device's current settings.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class CChangePasswordDlg;
+}
+
+namespace fenwick {
+
+class ManagerCore;
+
+class CChangePasswordDlg final : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CChangePasswordDlg(ManagerCore& core, QWidget* parent = nullptr);
+    ~CChangePasswordDlg() override;
+
+private:
+    // Closes after a send, whatever it gave; stays open with its contents after a failed check.
+    void OnSet();
+
+    ManagerCore& core_;
+    std::unique_ptr<Ui::CChangePasswordDlg> ui_;
+};
+
+} // namespace fenwick

@@ -131,6 +131,10 @@ lab_read_switch_addresses() { # BINARY CONFIG
 lab_add_switch_addresses() {
     local ip
     [ -n "$LAB_SWITCH_ADDRESSES" ] || return 0
+    # A switch that moves away from the link's first address must not take the others with it:
+    # Linux drops every secondary address with the primary one unless they are promoted.
+    ip netns exec "$LAB_NS_SWITCHES" sh -c \
+        "echo 1 >/proc/sys/net/ipv4/conf/$LAB_SWITCH_LINK/promote_secondaries" || return 1
     for ip in $LAB_SWITCH_ADDRESSES; do
         echo "address add $ip/$LAB_SUBNET_PREFIX dev $LAB_SWITCH_LINK"
     done | ip -n "$LAB_NS_SWITCHES" -batch -

@@ -24,7 +24,7 @@ protected:
     }
 
     // Loads with values that show whether a rejected file left them alone.
-    int Load(const QString& path) {
+    bool Load(const QString& path) {
         values = ProtocolValues{7, 7, 7, 7};
         return LoadDefinitionFile(path, prompts, values);
     }
@@ -37,7 +37,7 @@ protected:
 TEST_F(DefinitionLoader, AcceptsAGoodFileSilently) {
     const QString path = Write(EncodeDefinitionFile(0x1A2B3C4D, 8080));
     EXPECT_EQ(path, DefinitionFilePath(folder.path()));
-    ASSERT_EQ(Load(path), 0);
+    ASSERT_TRUE(Load(path));
     EXPECT_TRUE(prompts.boxes.empty());
     EXPECT_EQ(values.AgentKey, 0x1A2B3C4Du);
     EXPECT_EQ(values.BasePort, 8080);
@@ -69,7 +69,7 @@ TEST_F(DefinitionLoader, RejectsWithOneMessageNamingTheFault) {
     };
     for (const Case& c : cases) {
         prompts.boxes.clear();
-        EXPECT_EQ(Load(c.path), -1) << c.what;
+        EXPECT_FALSE(Load(c.path)) << c.what;
         ASSERT_EQ(prompts.boxes.size(), 1u) << c.what;
         const RecordingPrompts::Box& box = prompts.boxes.front();
         EXPECT_TRUE(box.text.startsWith(c.text)) << c.what << ": " << box.text.toStdString();

@@ -1,13 +1,13 @@
 #include "codec/device_tables.h"
-#include "manager_fixture.h"
+#include "core_fixture.h"
 
 namespace fenwick::testing {
 namespace {
 
-class Discovery : public ManagerFixture {
+class Discovery : public CoreFixture {
 protected:
     void SetUp() override {
-        ManagerFixture::SetUp();
+        CoreFixture::SetUp();
         Start();
     }
 
@@ -20,7 +20,7 @@ protected:
     }
 
     // Puts a device into the monitor table and list, as adding it to the monitor list will.
-    void Monitor(const Agent& agent) {
+    void Monitor(const AgentReply& agent) {
         DeviceRecord record = ZeroRecord();
         record.IpAddress = agent.ip;
         SetFieldText(record.IpText, AddressTextOf(agent.ip));
@@ -35,7 +35,7 @@ protected:
         return std::to_string(ip >> 24) + "." + std::to_string((ip >> 16) & 255) + "." +
                std::to_string((ip >> 8) & 255) + "." + std::to_string(ip & 255);
     }
-    static std::string MacTextOf(const Agent& agent) {
+    static std::string MacTextOf(const AgentReply& agent) {
         char text[13];
         std::snprintf(text, sizeof text, "%02x%02x%02x%02x%02x%02x", agent.mac[0], agent.mac[1],
                       agent.mac[2], agent.mac[3], agent.mac[4], agent.mac[5]);
@@ -44,7 +44,7 @@ protected:
 };
 
 TEST_F(Discovery, BroadcastsTheRequestAfterEmptyingListAndTable) {
-    Receive(Agent::Numbered(1));
+    Receive(AgentReply::Numbered(1));
     ASSERT_EQ(core->DiscoveryList().RowCount(), 1);
     core->Discovery();
     EXPECT_EQ(core->DiscoveryList().RowCount(), 0);
@@ -66,7 +66,7 @@ TEST_F(Discovery, BroadcastsTheRequestAfterEmptyingListAndTable) {
 }
 
 TEST_F(Discovery, RequestFailuresAreTold) {
-    Receive(Agent::Numbered(1));
+    Receive(AgentReply::Numbered(1));
     network.failSetBroadcast = true;
     core->Discovery();
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("Set socketopt error")});
@@ -82,10 +82,10 @@ TEST_F(Discovery, RequestFailuresAreTold) {
 }
 
 TEST_F(Discovery, ShowsEachDeviceOnceWithItsColumns) {
-    Agent first = Agent::Numbered(1);
+    AgentReply first = AgentReply::Numbered(1);
     first.bodyIp = first.ip;
     Receive(first);
-    Agent second = Agent::Numbered(2);
+    AgentReply second = AgentReply::Numbered(2);
     Receive(second, kTestBasePort + 1); // either socket feeds the same store
     first.systemName = "renamed";
     Receive(first);
@@ -107,7 +107,7 @@ TEST_F(Discovery, ShowsEachDeviceOnceWithItsColumns) {
 }
 
 TEST_F(Discovery, FilesAReplyUnderTheAddressItsBodyReports) {
-    Agent agent = Agent::Numbered(1);
+    AgentReply agent = AgentReply::Numbered(1);
     agent.bodyIp = 0xC0A80164; // 192.168.1.100, not the source
     Receive(agent);
     EXPECT_EQ(core->DiscoveryList().Text(0, 1), QStringLiteral("192.168.1.100"));
@@ -115,10 +115,10 @@ TEST_F(Discovery, FilesAReplyUnderTheAddressItsBodyReports) {
 }
 
 TEST_F(Discovery, ForeignVersionAndLoaderModeGiveRowsWithoutNames) {
-    Agent foreign = Agent::Numbered(1);
+    AgentReply foreign = AgentReply::Numbered(1);
     foreign.version = 3;
     foreign.code = kCommandTrap; // whatever the code
-    Agent loader = Agent::Numbered(2);
+    AgentReply loader = AgentReply::Numbered(2);
     loader.code = kCommandLoaderMode;
     Receive(foreign);
     Receive(loader);
@@ -152,12 +152,12 @@ TEST_F(Discovery, ASwitchAnsweringTwiceStandsInOneRow) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         core->Discovery();
-        Agent twice = Agent::Numbered(7);
+        AgentReply twice = AgentReply::Numbered(7);
         twice.code = c.code;
         twice.version = c.version;
         Receive(twice);
         Receive(twice);
-        Receive(Agent::Numbered(8));
+        Receive(AgentReply::Numbered(8));
         ASSERT_EQ(core->DiscoveryList().RowCount(), 2);
         EXPECT_EQ(core->DiscoveryList().Text(0, 0), QStringLiteral("000a5b000007"));
         EXPECT_EQ(core->DiscoveryList().Text(1, 0), QStringLiteral("000a5b000008"));
@@ -167,7 +167,7 @@ TEST_F(Discovery, ASwitchAnsweringTwiceStandsInOneRow) {
 }
 
 TEST_F(Discovery, ErrorRepliesAreToldAndStoreNothing) {
-    Agent agent = Agent::Numbered(1);
+    AgentReply agent = AgentReply::Numbered(1);
     agent.status = 2;
     Receive(agent);
     agent.status = 9;
@@ -179,31 +179,31 @@ TEST_F(Discovery, ErrorRepliesAreToldAndStoreNothing) {
 
 TEST_F(Discovery, The257thDeviceIsRefusedEachTimeItAnswers) {
     for (int n = 1; n <= 256; ++n) {
-        Receive(Agent::Numbered(n));
+        Receive(AgentReply::Numbered(n));
     }
     EXPECT_TRUE(prompts.boxes.empty());
-    Receive(Agent::Numbered(257));
-    Agent loader = Agent::Numbered(258);
+    Receive(AgentReply::Numbered(257));
+    AgentReply loader = AgentReply::Numbered(258);
     loader.code = kCommandLoaderMode;
     Receive(loader);
     EXPECT_EQ(BoxTexts(), QStringList(2, QStringLiteral("Add fail, out of 256 devices")));
     EXPECT_EQ(core->DiscoveryList().RowCount(), 256);
-    Receive(Agent::Numbered(256)); // a known device still updates
+    Receive(AgentReply::Numbered(256)); // a known device still updates
     EXPECT_EQ(prompts.boxes.size(), 2u);
 }
 
 TEST_F(Discovery, MonitoredDevicesAreRefreshedInTheMonitorTableOnly) {
-    Monitor(Agent::Numbered(1));
-    Agent moved = Agent::Numbered(2);
+    Monitor(AgentReply::Numbered(1));
+    AgentReply moved = AgentReply::Numbered(2);
     Monitor(moved);
     state->MonitorTable[1].StatusImage = 1; // declared not alive
     state->MonitorTable[0].StatusImage = 1;
 
-    Receive(Agent::Numbered(1)); // same address: refreshed, image cleared
-    moved.ip = 0x0A4D0063;       // new address, same MAC: refreshed, image kept
+    Receive(AgentReply::Numbered(1)); // same address: refreshed, image cleared
+    moved.ip = 0x0A4D0063;            // new address, same MAC: refreshed, image kept
     Receive(moved);
-    Agent impostor = Agent::Numbered(3);
-    impostor.ip = Agent::Numbered(1).ip; // the monitored address, another MAC
+    AgentReply impostor = AgentReply::Numbered(3);
+    impostor.ip = AgentReply::Numbered(1).ip; // the monitored address, another MAC
     impostor.product = "other";
 
     EXPECT_EQ(core->DiscoveryList().RowCount(), 0);
@@ -228,7 +228,7 @@ TEST_F(Discovery, ASetReplyIsConfirmedOnce) {
     for (const Case& c : {Case{"unicast reply by MAC", true, kCommandSetUnicastReply},
                           Case{"broadcast reply by address", false, kCommandSetBroadcastReply}}) {
         prompts.boxes.clear();
-        Agent agent = Agent::Numbered(5);
+        AgentReply agent = AgentReply::Numbered(5);
         agent.code = c.code;
         agent.sequence = state->Reply.SetSequence;
         agent.bodyIp = 0x0A4D0105;
@@ -248,25 +248,25 @@ TEST_F(Discovery, ASetReplyIsConfirmedOnce) {
     // A discovery answer from the pending device is no set reply.
     state->Pending.WritePendingSetMac("000a5b000005");
     prompts.boxes.clear();
-    Receive(Agent::Numbered(5));
+    Receive(AgentReply::Numbered(5));
     EXPECT_TRUE(prompts.boxes.empty());
 }
 
 TEST_F(Discovery, SelectionsSurviveTheStore) {
     for (int n = 1; n <= 3; ++n) {
-        Receive(Agent::Numbered(n));
+        Receive(AgentReply::Numbered(n));
     }
     core->DiscoverySelection().SelectRow(1);
-    Agent update = Agent::Numbered(3);
+    AgentReply update = AgentReply::Numbered(3);
     update.location = "moved";
     Receive(update);
-    Receive(Agent::Numbered(4));
+    Receive(AgentReply::Numbered(4));
     EXPECT_EQ(core->DiscoverySelection().SelectedRows(), std::vector<int>{1});
 
-    Monitor(Agent::Numbered(9));
+    Monitor(AgentReply::Numbered(9));
     core->MonitorSelection().SelectRow(0);
     EXPECT_TRUE(core->DiscoverySelection().SelectedRows().empty()) << "one list at a time";
-    Receive(Agent::Numbered(5)); // a new Discovery List row would clear the Monitor selection
+    Receive(AgentReply::Numbered(5)); // a new Discovery List row would clear the Monitor selection
     EXPECT_EQ(core->MonitorSelection().SelectedRows(), std::vector<int>{0});
     EXPECT_TRUE(core->DiscoverySelection().SelectedRows().empty());
 }
@@ -274,7 +274,7 @@ TEST_F(Discovery, SelectionsSurviveTheStore) {
 TEST_F(Discovery, ABurstIsReadInBoundedBatches) {
     MemoryNetwork::Socket* socket = network.BoundTo(kTestBasePort);
     for (int n = 1; n <= 300; ++n) {
-        socket->Queue(Agent::Numbered(n).Datagram(), Agent::Numbered(n).ip);
+        socket->Queue(AgentReply::Numbered(n).Datagram(), AgentReply::Numbered(n).ip);
     }
     socket->ReportReady();
     EXPECT_EQ(core->DiscoveryList().RowCount(), 256);

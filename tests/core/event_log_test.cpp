@@ -15,11 +15,11 @@ protected:
     void SetUp() override {
         MonitoringFixture::SetUp();
         Start();
-        Monitor({Agent::Numbered(1)});
+        Monitor({AgentReply::Numbered(1)});
     }
 
     void Trap(const std::string& text) {
-        ReceiveTrap(TrapDatagram(Agent::Numbered(1), Agent::Numbered(1).ip, text));
+        ReceiveTrap(TrapDatagram(AgentReply::Numbered(1), AgentReply::Numbered(1).ip, text));
     }
 
     std::string TrapLine(const std::string& text) const {
@@ -52,7 +52,7 @@ TEST_F(EventLogFile, AnAppendThatCannotBeMadeIsToldAndTheTrapStillCounts) {
         {"cfg is a file",
          [&] {
              ASSERT_TRUE(QDir(Folder()).removeRecursively());
-             MonitorFixture::WriteFile(Folder(), Bytes{1});
+             MonitorListFixture::WriteFile(Folder(), Bytes{1});
          }},
         {"log is a folder", [&] { ASSERT_TRUE(QDir().mkpath(LogPath())); }},
         {"log locked by another program", [&] { lock = std::make_unique<HeldLock>(LogPath()); }},

@@ -43,7 +43,7 @@ TEST(FenwickDefine, WritesFilesTheProgramReadsBack) {
             << c.key << " " << c.port;
         RecordingPrompts prompts;
         ProtocolValues values;
-        ASSERT_EQ(LoadDefinitionFile(path, prompts, values), 0) << c.key << " " << c.port;
+        ASSERT_TRUE(LoadDefinitionFile(path, prompts, values)) << c.key << " " << c.port;
         EXPECT_EQ(values.AgentKey, c.agentKey);
         EXPECT_EQ(values.BasePort, c.basePort);
         EXPECT_EQ(values.UnicastPort, static_cast<std::uint16_t>(c.basePort + 1));
@@ -70,7 +70,7 @@ TEST(FenwickDefine, OverwritesOnlyWhenForced) {
               0);
     RecordingPrompts prompts;
     ProtocolValues values;
-    ASSERT_EQ(LoadDefinitionFile(path, prompts, values), 0);
+    ASSERT_TRUE(LoadDefinitionFile(path, prompts, values));
     EXPECT_EQ(values.AgentKey, 0x1A2B3C4Du);
 }
 

@@ -1,17 +1,17 @@
-#include "monitor_fixture.h"
+#include "monitor_list_fixture.h"
 
 namespace fenwick::testing {
 namespace {
 
-class ListSort : public MonitorFixture {
+class ListSort : public MonitorListFixture {
 protected:
     void SetUp() override {
-        MonitorFixture::SetUp();
+        MonitorListFixture::SetUp();
         Start();
     }
 
-    static Agent At(const char* ip, int n) {
-        Agent agent = Agent::Numbered(n);
+    static AgentReply At(const char* ip, int n) {
+        AgentReply agent = AgentReply::Numbered(n);
         agent.ip = AddressOf(ip);
         return agent;
     }
@@ -37,8 +37,8 @@ TEST_F(ListSort, AddressesCompareAsTextAndEachClickFlipsTheDirection) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.list);
         Restart();
-        const std::initializer_list<Agent> agents = {At("192.168.0.20", 1), At("192.168.0.100", 2),
-                                                     At("10.0.0.9", 3), At("10.0.0.10", 4)};
+        const std::initializer_list<AgentReply> agents = {
+            At("192.168.0.20", 1), At("192.168.0.100", 2), At("10.0.0.9", 3), At("10.0.0.10", 4)};
         if (c.model == &ManagerCore::MonitorList) {
             Monitor(agents);
         } else {
@@ -59,9 +59,9 @@ TEST_F(ListSort, AddressesCompareAsTextAndEachClickFlipsTheDirection) {
 }
 
 TEST_F(ListSort, BothListsShareOneDirection) {
-    Monitor({Agent::Numbered(3)});
-    Monitor({Agent::Numbered(2)});
-    Discover({Agent::Numbered(1), Agent::Numbered(4)});
+    Monitor({AgentReply::Numbered(3)});
+    Monitor({AgentReply::Numbered(2)});
+    Discover({AgentReply::Numbered(1), AgentReply::Numbered(4)});
 
     core->SortDiscoveryList(1); // the first click: descending
     EXPECT_EQ(Column(core->DiscoveryList(), 1), (QStringList{IpOf(4), IpOf(1)}));
@@ -74,10 +74,10 @@ TEST_F(ListSort, BothListsShareOneDirection) {
 }
 
 TEST_F(ListSort, TextsCompareAsUnsignedBytesAndAPrefixSortsFirst) {
-    std::vector<Agent> agents;
+    std::vector<AgentReply> agents;
     int n = 0;
     for (const char* name : {"\xe9t\xe9", "alpha", "Zulu", "alp"}) {
-        Agent agent = Agent::Numbered(++n);
+        AgentReply agent = AgentReply::Numbered(++n);
         agent.systemName = name;
         agents.push_back(agent);
     }
@@ -90,7 +90,7 @@ TEST_F(ListSort, TextsCompareAsUnsignedBytesAndAPrefixSortsFirst) {
 }
 
 TEST_F(ListSort, TheStatusColumnComparesImagesAsNumbers) {
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     const int images[] = {0, -1, 1};
     for (int slot = 0; slot < 3; ++slot) {
         DeviceRecord& entry = state->MonitorTable[static_cast<std::size_t>(slot)];
@@ -106,7 +106,7 @@ TEST_F(ListSort, TheStatusColumnComparesImagesAsNumbers) {
 }
 
 TEST_F(ListSort, RowsMoveWithTheirKeysAndSelectionWhileTheTableStays) {
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     Select(core->MonitorSelection(), {0});
     const Bytes table = TableBytes();
 
@@ -119,9 +119,9 @@ TEST_F(ListSort, RowsMoveWithTheirKeysAndSelectionWhileTheTableStays) {
 }
 
 TEST_F(ListSort, AfterADescendingSortANewDeviceIsAppendedAtTheBottom) {
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     core->SortMonitorList(kIpColumn);
-    Monitor({Agent::Numbered(4)});
+    Monitor({AgentReply::Numbered(4)});
     EXPECT_EQ(Column(core->MonitorList(), kIpColumn),
               (QStringList{IpOf(3), IpOf(2), IpOf(1), IpOf(4)}));
     EXPECT_EQ(Keys(core->MonitorList()), (std::vector<int>{0, 1, 2, 3}));

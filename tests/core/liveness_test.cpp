@@ -74,7 +74,7 @@ TEST(RequestAccounting, AnAnsweredEntryStartsAfreshAndAnyOtherMissesOneMore) {
 
 TEST_F(Liveness, DiscoveryCountsARequestToEveryMonitoredDevice) {
     Start();
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     state->MonitorTable[1].Answered = 0;
     state->MonitorTable[2].Answered = 0;
     state->MonitorTable[2].MissCount = 2;
@@ -97,7 +97,7 @@ class StopsAnswering : public Liveness, public ::testing::WithParamInterface<std
 TEST_P(StopsAnswering, IsDeclared25To30SecondsAfterTheFirstPollItLeavesUnanswered) {
     const std::int64_t stopsAt = GetParam();
     Start();
-    Monitor({Agent::Numbered(1)});
+    Monitor({AgentReply::Numbered(1)});
 
     const auto declared =
         RunUntilDeclared(stopsAt + 2 * kMinute, [&](int, std::int64_t at) { return at < stopsAt; });
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(Liveness, WaitingEntry, ::testing::Values(0, 7 * kSecon
 
 TEST_F(Liveness, ADeviceThatAnswersAResendIsNeverDeclared) {
     Start();
-    Monitor({Agent::Numbered(1)});
+    Monitor({AgentReply::Numbered(1)});
     // Ticks come 5 s apart, 15 s polls on the same beat: only the second resend after each
     // missed poll is answered.
     const auto answersSecondResend = [](int, std::int64_t at) { return at % 15000 == 5000; };
@@ -157,7 +157,7 @@ TEST_F(Liveness, ADeviceThatAnswersAResendIsNeverDeclared) {
 }
 
 TEST_F(Liveness, AnEntryShowingTheFailureImageGetsOnlyTheRegularPolls) {
-    DeviceRecord record = RecordOf(Agent::Numbered(1));
+    DeviceRecord record = StoredRecordOf(AgentReply::Numbered(1));
     record.StatusImage = 1;
     WriteFile(MonitorPath(), BytesOf(std::span<const DeviceRecord>(&record, 1)));
     Start();
@@ -172,7 +172,7 @@ TEST_F(Liveness, AnEntryShowingTheFailureImageGetsOnlyTheRegularPolls) {
 
 TEST_F(Liveness, EachTickWritesOneLinePerDeadDeviceAndPollsGoOn) {
     Start();
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     const auto onlyTwoAnswers = [](int agent, std::int64_t) { return agent == 2; };
 
     const auto declared = RunUntilDeclared(kMinute, onlyTwoAnswers);
@@ -205,7 +205,7 @@ class RefreshTime : public Liveness, public ::testing::WithParamInterface<Refres
 TEST_P(RefreshTime, TakesEffectWhenTheNextWaitBegins) {
     const RefreshCase& c = GetParam();
     Start();
-    Monitor({Agent::Numbered(1)});
+    Monitor({AgentReply::Numbered(1)});
     RunUntil(c.choiceAt, Always);
     core->SetRefreshSeconds(c.seconds);
 
@@ -234,7 +234,7 @@ TEST_F(Liveness, AnEmptyMonitorListSendsAndLogsNothing) {
 
 TEST_F(Liveness, ShutdownStopsThePolling) {
     Start();
-    Monitor({Agent::Numbered(1)});
+    Monitor({AgentReply::Numbered(1)});
     RunUntil(20 * kSecond, Never);
     const std::size_t sent = network.sent.size();
     core->Shutdown();
@@ -248,7 +248,7 @@ TEST_F(Liveness, ShutdownStopsThePolling) {
 
 TEST_F(Liveness, FailedSendsAreToldOncePerDeviceAndPollingGoesOn) {
     Start();
-    Monitor({Agent::Numbered(1), Agent::Numbered(2)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2)});
     network.sendError = 101; // ENETUNREACH
 
     RunUntil(15 * kSecond);
@@ -272,8 +272,8 @@ TEST_F(Liveness, FailedSendsAreToldOncePerDeviceAndPollingGoesOn) {
 }
 
 TEST_F(Liveness, AUnicastSocketThatNeverOpenedFailsEveryPoll) {
-    const std::vector<DeviceRecord> records = {RecordOf(Agent::Numbered(1)),
-                                               RecordOf(Agent::Numbered(2))};
+    const std::vector<DeviceRecord> records = {StoredRecordOf(AgentReply::Numbered(1)),
+                                               StoredRecordOf(AgentReply::Numbered(2))};
     WriteFile(MonitorPath(), BytesOf(records));
     network.failCreate = true;
     Start();
@@ -286,9 +286,9 @@ TEST_F(Liveness, AUnicastSocketThatNeverOpenedFailsEveryPoll) {
 
 TEST_F(Liveness, TicksGoOnWhileAResendBoxWaitsForTheOperator) {
     Start();
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     RunUntil(14 * kSecond, Always);
-    network.unreachable.insert(Agent::Numbered(1).ip); // device 1's cable is pulled
+    network.unreachable.insert(AgentReply::Numbered(1).ip); // device 1's cable is pulled
     bool away = false;
     prompts.whileOpen = [&](const RecordingPrompts::Box& box) {
         if (box.text != QLatin1String("Resend fail") || away) {
@@ -300,7 +300,7 @@ TEST_F(Liveness, TicksGoOnWhileAResendBoxWaitsForTheOperator) {
         for (int second = 0; second < 60; ++second) {
             clock.Advance(kSecond);
             if (clock.Now() >= 36 * kSecond) {
-                Receive(Agent::Numbered(3), kTestBasePort + 1);
+                Receive(AgentReply::Numbered(3), kTestBasePort + 1);
             }
         }
     };
@@ -320,13 +320,13 @@ TEST_F(Liveness, TicksGoOnWhileAResendBoxWaitsForTheOperator) {
 
 TEST_F(Liveness, ADeviceThatAnswersUnderItsVerdictsBoxIsNotMarked) {
     Start();
-    Monitor({Agent::Numbered(1)});
+    Monitor({AgentReply::Numbered(1)});
     ASSERT_TRUE(QDir().mkpath(LogPath())); // every append fails with a box
     bool answered = false;
     prompts.whileOpen = [&](const RecordingPrompts::Box& box) {
         if (box.text == QLatin1String("syslog.log not exit") && !answered) {
             answered = true;
-            Receive(Agent::Numbered(1), kTestBasePort + 1);
+            Receive(AgentReply::Numbered(1), kTestBasePort + 1);
         }
     };
 
@@ -341,9 +341,9 @@ TEST_F(Liveness, ADeviceThatAnswersUnderItsVerdictsBoxIsNotMarked) {
 TEST_F(Liveness, AVerdictLandsOnTheEntryJudgedNotOnAnotherWithItsAddress) {
     // Two entries of one address from a file: every answer from that address is filed under
     // the first, so the second is the one that falls silent.
-    DeviceRecord twin = RecordOf(Agent::Numbered(1));
+    DeviceRecord twin = StoredRecordOf(AgentReply::Numbered(1));
     SetFieldText(twin.MacText, "00aa00aa00aa");
-    const std::vector<DeviceRecord> records = {RecordOf(Agent::Numbered(1)), twin};
+    const std::vector<DeviceRecord> records = {StoredRecordOf(AgentReply::Numbered(1)), twin};
     WriteFile(MonitorPath(), BytesOf(records));
     Start();
 
@@ -362,8 +362,8 @@ TEST_P(EntryWithoutAddress, DoesNotEndTheWalks) {
     DeviceRecord blank = ZeroRecord();
     SetFieldText(blank.IpText, GetParam());
     SetFieldText(blank.MacText, "00aa00aa00aa");
-    const std::vector<DeviceRecord> records = {RecordOf(Agent::Numbered(1)), blank,
-                                               RecordOf(Agent::Numbered(3))};
+    const std::vector<DeviceRecord> records = {StoredRecordOf(AgentReply::Numbered(1)), blank,
+                                               StoredRecordOf(AgentReply::Numbered(3))};
     WriteFile(MonitorPath(), BytesOf(records));
     Start();
 
@@ -386,7 +386,7 @@ INSTANTIATE_TEST_SUITE_P(Liveness, EntryWithoutAddress, ::testing::Values("0.0.0
 
 TEST_F(Liveness, AVerdictGoesToItsDeviceEvenIfTheListChangedUnderItsBox) {
     Start();
-    Monitor({Agent::Numbered(1), Agent::Numbered(2)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2)});
     ASSERT_TRUE(QDir().mkpath(LogPath())); // every append fails with a box
     bool deleted = false;
     prompts.whileOpen = [&](const RecordingPrompts::Box& box) {

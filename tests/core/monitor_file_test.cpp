@@ -1,5 +1,5 @@
 #include "codec/monitor_records.h"
-#include "monitor_fixture.h"
+#include "monitor_list_fixture.h"
 
 #include <QDir>
 #include <csignal>
@@ -14,7 +14,7 @@ const QString kFilter = QStringLiteral("config File (*.cfg)");
 std::vector<DeviceRecord> Numbered(int first, int last) {
     std::vector<DeviceRecord> records;
     for (int n = first; n <= last; ++n) {
-        records.push_back(RecordOf(Agent::Numbered(n)));
+        records.push_back(StoredRecordOf(AgentReply::Numbered(n)));
     }
     return records;
 }
@@ -66,7 +66,7 @@ private:
     bool dropped_ = false;
 };
 
-class MonitorFile : public MonitorFixture {
+class MonitorFile : public MonitorListFixture {
 protected:
     void ExpectOneBox(const QString& text, const QString& caption, UserPrompts::Icon icon) {
         ASSERT_EQ(BoxTexts(), QStringList{text});
@@ -92,7 +92,7 @@ protected:
 
 TEST_F(MonitorFile, SaveWritesTheTableInItsOrderAndTheNextStartRestoresIt) {
     Start();
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     DeviceRecord& notAlive = state->MonitorTable[1];
     notAlive.ListState = kListStateNotAlive;
     notAlive.StatusImage = 1;
@@ -106,7 +106,7 @@ TEST_F(MonitorFile, SaveWritesTheTableInItsOrderAndTheNextStartRestoresIt) {
     const Bytes saved = ReadFile(MonitorPath());
     EXPECT_EQ(saved, TableBytes());
     EXPECT_EQ(saved.size(), 3 * sizeof(DeviceRecord));
-    EXPECT_EQ(FieldText(RecordAt(saved, 0).IpText), AddressText(Agent::Numbered(1).ip));
+    EXPECT_EQ(FieldText(RecordAt(saved, 0).IpText), AddressText(AgentReply::Numbered(1).ip));
     EXPECT_TRUE(prompts.boxes.empty());
 
     Restart();
@@ -125,7 +125,7 @@ TEST_F(MonitorFile, SaveWritesTheTableInItsOrderAndTheNextStartRestoresIt) {
 
 TEST_F(MonitorFile, FileDialogsProposeTheirNamesAndCancelDoesNothing) {
     Start();
-    Monitor({Agent::Numbered(1), Agent::Numbered(2)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2)});
     prompts.fileNames.push_back(Other());
     core->MonitorSaveAs();
     EXPECT_EQ(ReadFile(Other()), TableBytes());
@@ -171,7 +171,7 @@ TEST_F(MonitorFile, OnlyWholeRecordsAreAccepted) {
         EXPECT_TRUE(TableIps().isEmpty());
 
         QFile::rename(MonitorPath(), Other());
-        Monitor({Agent::Numbered(7)});
+        Monitor({AgentReply::Numbered(7)});
         const Bytes before = TableBytes();
         prompts.boxes.clear();
         LoadFile(Other()); // on "Monitor load": told, and the list stays as it was
@@ -211,7 +211,7 @@ TEST_F(MonitorFile, ARejectedDefinitionFileStillRestoresTheList) {
 
 TEST_F(MonitorFile, LoadingTheFileJustSavedAddsNothing) {
     Start();
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     core->MonitorSave();
     const Bytes before = TableBytes();
 
@@ -225,18 +225,19 @@ TEST_F(MonitorFile, LoadingTheFileJustSavedAddsNothing) {
 
 TEST_F(MonitorFile, LoadSkipsDuplicatesAndAppendsTheRest) {
     Start();
-    Monitor({Agent::Numbered(1)});
+    Monitor({AgentReply::Numbered(1)});
     std::vector<DeviceRecord> records;
-    records.push_back(RecordOf(Agent::Numbered(1))); // same address
-    Agent renumbered = Agent::Numbered(1);
-    renumbered.ip = Agent::Numbered(2).ip;
-    records.push_back(RecordOf(renumbered)); // same device at another address
-    records.push_back(RecordOf(Agent::Numbered(5)));
-    Agent sameAddress = Agent::Numbered(6);
-    sameAddress.ip = Agent::Numbered(5).ip;
-    records.push_back(RecordOf(sameAddress)); // an address taken earlier from this file
+    records.push_back(StoredRecordOf(AgentReply::Numbered(1))); // same address
+    AgentReply renumbered = AgentReply::Numbered(1);
+    renumbered.ip = AgentReply::Numbered(2).ip;
+    records.push_back(StoredRecordOf(renumbered)); // same device at another address
+    records.push_back(StoredRecordOf(AgentReply::Numbered(5)));
+    AgentReply sameAddress = AgentReply::Numbered(6);
+    sameAddress.ip = AgentReply::Numbered(5).ip;
+    records.push_back(StoredRecordOf(sameAddress)); // an address taken earlier from this file
     for (int n : {7, 8}) {
-        DeviceRecord byAddress = RecordOf(Agent::Numbered(n)); // added by address: no MAC yet
+        DeviceRecord byAddress =
+            StoredRecordOf(AgentReply::Numbered(n)); // added by address: no MAC yet
         SetFieldText(byAddress.MacText, "");
         records.push_back(byAddress);
     }
@@ -298,7 +299,7 @@ TEST_F(MonitorFile, StartUpShowsOnlyTheNotAliveImageWhileLoadKeepsTheStoredOne) 
 }
 
 TEST_F(MonitorFile, TextsWithoutAZeroByteStayInsideTheirFields) {
-    DeviceRecord record = RecordOf(Agent::Numbered(1));
+    DeviceRecord record = StoredRecordOf(AgentReply::Numbered(1));
     record.ListState = kListStateNoRow; // as a start-up read leaves it, so it saves back alike
     for (auto field : {&DeviceRecord::IpText, &DeviceRecord::TrapIpText,
                        &DeviceRecord::SubnetMaskText, &DeviceRecord::GatewayText}) {
@@ -331,7 +332,8 @@ TEST_F(MonitorFile, AFailedSaveKeepsThePreviousFileAndSaysWhy) {
     const Bytes previous = BytesOf(Numbered(1, 1));
     WriteFile(MonitorPath(), previous);
     Start();
-    Monitor({Agent::Numbered(2), Agent::Numbered(3), Agent::Numbered(4), Agent::Numbered(5)});
+    Monitor({AgentReply::Numbered(2), AgentReply::Numbered(3), AgentReply::Numbered(4),
+             AgentReply::Numbered(5)});
     ASSERT_EQ(core->MonitorList().RowCount(), 5);
 
     {
@@ -369,7 +371,7 @@ TEST_F(MonitorFile, AFailedSaveKeepsThePreviousFileAndSaysWhy) {
 TEST_F(MonitorFile, WhereOnlyTheFileIsWritableItIsWrittenInPlaceAndStillChecked) {
     WriteFile(MonitorPath(), BytesOf(Numbered(1, 1)));
     Start();
-    Monitor({Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(2), AgentReply::Numbered(3)});
     // An installed copy: the administrator opened the file to the operator, not its folder.
     constexpr auto kReadable = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
                                QFileDevice::ReadGroup | QFileDevice::ExeGroup |
@@ -399,7 +401,7 @@ TEST_F(MonitorFile, WhereOnlyTheFileIsWritableItIsWrittenInPlaceAndStillChecked)
 
 TEST_F(MonitorFile, AnUnreadableFileIsToldAndChangesNothing) {
     Start();
-    Monitor({Agent::Numbered(1)});
+    Monitor({AgentReply::Numbered(1)});
     const Bytes before = TableBytes();
     const QString folder = root.path() + QStringLiteral("/folder.cfg");
     ASSERT_TRUE(QDir().mkpath(folder));

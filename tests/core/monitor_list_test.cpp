@@ -1,12 +1,12 @@
-#include "monitor_fixture.h"
+#include "monitor_list_fixture.h"
 
 namespace fenwick::testing {
 namespace {
 
-class MonitorList : public MonitorFixture {
+class MonitorList : public MonitorListFixture {
 protected:
     void SetUp() override {
-        MonitorFixture::SetUp();
+        MonitorListFixture::SetUp();
         Start();
     }
 
@@ -21,10 +21,10 @@ protected:
 };
 
 TEST_F(MonitorList, AddsTheSelectedDevicesAndRefusesAnAddressAlreadyMonitored) {
-    Discover({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
-    Agent other = Agent::Numbered(9);
-    other.ip = Agent::Numbered(2).ip; // device 2's address, already in the monitor list
-    MonitorRecord(RecordOf(other));
+    Discover({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
+    AgentReply other = AgentReply::Numbered(9);
+    other.ip = AgentReply::Numbered(2).ip; // device 2's address, already in the monitor list
+    MonitorRecord(StoredRecordOf(other));
     Select(core->DiscoverySelection(), {0, 1, 2});
 
     core->AddToMonitorList();
@@ -44,7 +44,7 @@ TEST_F(MonitorList, AddsTheSelectedDevicesAndRefusesAnAddressAlreadyMonitored) {
     EXPECT_EQ(expected.ListState, kListStateNoRow);
     EXPECT_EQ(expected.Answered, 1);
     expected.ListState = kListStateHasRow;
-    const DeviceRecord discovered = RecordOf(Agent::Numbered(1));
+    const DeviceRecord discovered = StoredRecordOf(AgentReply::Numbered(1));
     EXPECT_TRUE(SameBytes(expected, discovered));
     // The refused device stays, alone, in slot 0.
     EXPECT_EQ(Column(core->DiscoveryList(), 0), QStringList{MacOf(2)});
@@ -67,9 +67,9 @@ TEST_F(MonitorList, TwoDiscoveredDevicesWithOneAddressAreBothRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "selected " << c.selected.size() << " rows");
         Restart();
-        Agent twin = Agent::Numbered(2);
-        twin.ip = Agent::Numbered(1).ip;
-        Discover({Agent::Numbered(1), twin, Agent::Numbered(3)});
+        AgentReply twin = AgentReply::Numbered(2);
+        twin.ip = AgentReply::Numbered(1).ip;
+        Discover({AgentReply::Numbered(1), twin, AgentReply::Numbered(3)});
         Select(core->DiscoverySelection(), c.selected);
 
         core->AddToMonitorList();
@@ -85,7 +85,7 @@ TEST_F(MonitorList, TwoDiscoveredDevicesWithOneAddressAreBothRefused) {
 }
 
 TEST_F(MonitorList, NothingSelectedAddsNothing) {
-    Discover({Agent::Numbered(1)});
+    Discover({AgentReply::Numbered(1)});
     core->AddToMonitorList();
     core->DiscoveryDoubleClicked();
     EXPECT_EQ(core->MonitorList().RowCount(), 0);
@@ -95,9 +95,9 @@ TEST_F(MonitorList, NothingSelectedAddsNothing) {
 
 TEST_F(MonitorList, AFullMonitorListRefusesTheDeviceAndKeepsItDiscovered) {
     for (int n = 1; n <= 256; ++n) {
-        MonitorRecord(RecordOf(Agent::Numbered(n)));
+        MonitorRecord(StoredRecordOf(AgentReply::Numbered(n)));
     }
-    Discover({Agent::Numbered(300)});
+    Discover({AgentReply::Numbered(300)});
     Select(core->DiscoverySelection(), {0});
 
     core->AddToMonitorList();
@@ -110,7 +110,7 @@ TEST_F(MonitorList, AFullMonitorListRefusesTheDeviceAndKeepsItDiscovered) {
 }
 
 TEST_F(MonitorList, DoubleClickMovesOnlyALoneSelectedDevice) {
-    Discover({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Discover({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     Select(core->DiscoverySelection(), {0, 2});
     core->DiscoveryDoubleClicked();
     EXPECT_EQ(core->MonitorList().RowCount(), 0) << "two rows selected";
@@ -126,8 +126,8 @@ TEST_F(MonitorList, DoubleClickMovesOnlyALoneSelectedDevice) {
 }
 
 TEST_F(MonitorList, DeleteRemovesTheSelectedRowsAndClosesUpTheTable) {
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3), Agent::Numbered(4),
-             Agent::Numbered(5)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3),
+             AgentReply::Numbered(4), AgentReply::Numbered(5)});
     core->SortMonitorList(kIpColumn); // descending: rows no longer in table order
     ASSERT_EQ(Column(core->MonitorList(), kIpColumn),
               (QStringList{IpOf(5), IpOf(4), IpOf(3), IpOf(2), IpOf(1)}));
@@ -145,7 +145,7 @@ TEST_F(MonitorList, DeleteRemovesTheSelectedRowsAndClosesUpTheTable) {
 }
 
 TEST_F(MonitorList, DeleteDoesNothingOnCancelOrWithoutASelection) {
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     const Bytes before = TableBytes();
 
     core->DeleteItem();
@@ -161,7 +161,7 @@ TEST_F(MonitorList, DeleteDoesNothingOnCancelOrWithoutASelection) {
 }
 
 TEST_F(MonitorList, ShowMonitorRowRefreshesTheRowInPlaceAndUnselectsIt) {
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     core->SortMonitorList(kIpColumn); // descending: table slot 0 is shown in row 2
     ASSERT_EQ(Keys(core->MonitorList()), (std::vector<int>{2, 1, 0}));
     Select(core->MonitorSelection(), {2});
@@ -182,19 +182,19 @@ TEST_F(MonitorList, ShowMonitorRowRefreshesTheRowInPlaceAndUnselectsIt) {
 }
 
 TEST_F(MonitorList, AReplyFromAMonitoredDeviceRefreshesItsRow) {
-    Monitor({Agent::Numbered(1), Agent::Numbered(2)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2)});
     state->MonitorTable[1].StatusImage = 1; // declared not alive
     state->MonitorTable[1].ListState = kListStateNotAlive;
     core->ShowMonitorRow(1);
     ASSERT_EQ(Images(core->MonitorList()), (std::vector<int>{-1, 1}));
 
-    Agent same = Agent::Numbered(2);
+    AgentReply same = AgentReply::Numbered(2);
     same.location = "rack 9";
     Receive(same);
     EXPECT_EQ(core->MonitorList().Text(1, kLocationColumn), QStringLiteral("rack 9"));
     EXPECT_EQ(Images(core->MonitorList()), (std::vector<int>{-1, -1}));
 
-    Agent moved = Agent::Numbered(1); // same MAC, new address: found by its MAC text
+    AgentReply moved = AgentReply::Numbered(1); // same MAC, new address: found by its MAC text
     moved.ip = 0x0A4D0063;
     Receive(moved);
     EXPECT_EQ(Column(core->MonitorList(), kIpColumn),
@@ -204,15 +204,16 @@ TEST_F(MonitorList, AReplyFromAMonitoredDeviceRefreshesItsRow) {
 }
 
 TEST_F(MonitorList, RefusalsAreToldOnlyOnceTheDiscoveryTableIsClosedUp) {
-    Discover({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3), Agent::Numbered(4)});
-    Agent other = Agent::Numbered(9);
-    other.ip = Agent::Numbered(3).ip; // device 3's address is monitored already
-    MonitorRecord(RecordOf(other));
+    Discover({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3),
+              AgentReply::Numbered(4)});
+    AgentReply other = AgentReply::Numbered(9);
+    other.ip = AgentReply::Numbered(3).ip; // device 3's address is monitored already
+    MonitorRecord(StoredRecordOf(other));
     Select(core->DiscoverySelection(), {0, 1, 2, 3});
     QStringList underTheBox;
     prompts.whileOpen = [&](const RecordingPrompts::Box&) {
-        underTheBox = DiscoveryMacs(); // also fails on a slot left behind the rows
-        Receive(Agent::Numbered(8));   // a device that answers meanwhile takes the next slot
+        underTheBox = DiscoveryMacs();    // also fails on a slot left behind the rows
+        Receive(AgentReply::Numbered(8)); // a device that answers meanwhile takes the next slot
     };
 
     core->AddToMonitorList();
@@ -225,7 +226,7 @@ TEST_F(MonitorList, RefusalsAreToldOnlyOnceTheDiscoveryTableIsClosedUp) {
 }
 
 TEST_F(MonitorList, OnlySelectionChangesThatChangeSomethingClearTheOtherList) {
-    Monitor({Agent::Numbered(1), Agent::Numbered(2), Agent::Numbered(3)});
+    Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2), AgentReply::Numbered(3)});
     ListSelection& discovery = core->DiscoverySelection();
     const auto row = [&](int r) { return core->DiscoveryList().index(r, 0); };
     struct Case {
@@ -258,7 +259,7 @@ TEST_F(MonitorList, OnlySelectionChangesThatChangeSomethingClearTheOtherList) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Discover({Agent::Numbered(7), Agent::Numbered(8)});
+        Discover({AgentReply::Numbered(7), AgentReply::Numbered(8)});
         Select(core->MonitorSelection(), {1, 2});
         for (int r : c.discoverySelected) {
             discovery.SelectRow(r); // takes the first selected Monitor List row away

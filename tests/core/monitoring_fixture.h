@@ -4,7 +4,7 @@
 
 #include "codec/byte_order.h"
 #include "codec/packet_header.h"
-#include "monitor_fixture.h"
+#include "monitor_list_fixture.h"
 
 #include <QFile>
 #include <functional>
@@ -17,9 +17,9 @@ inline constexpr const char* kStartStamp = "01/05/2004 09:30:00";
 
 // A trap datagram from `agent` whose body carries `bodyIp` and `text`, with or without the
 // zero byte after it.
-inline Bytes TrapDatagram(const Agent& agent, std::uint32_t bodyIp, const std::string& text,
+inline Bytes TrapDatagram(const AgentReply& agent, std::uint32_t bodyIp, const std::string& text,
                           bool terminated = true) {
-    Agent trap = agent;
+    AgentReply trap = agent;
     trap.code = kCommandTrap;
     Bytes bytes = trap.Datagram();
     bytes.resize(kHeaderLength);
@@ -33,7 +33,7 @@ inline Bytes TrapDatagram(const Agent& agent, std::uint32_t bodyIp, const std::s
     return bytes;
 }
 
-class MonitoringFixture : public MonitorFixture {
+class MonitoringFixture : public MonitorListFixture {
 protected:
     // Which polls an agent answers: agent number and the time the poll was sent.
     using Answers = std::function<bool(int agent, std::int64_t sentAt)>;
@@ -76,9 +76,9 @@ protected:
                     continue;
                 }
                 polls.push_back({clock.Now(), sent.address});
-                const int agent = static_cast<int>(sent.address - Agent::Numbered(0).ip);
+                const int agent = static_cast<int>(sent.address - AgentReply::Numbered(0).ip);
                 if (answers && answers(agent, clock.Now())) {
-                    Receive(Agent::Numbered(agent), kTestBasePort + 1);
+                    Receive(AgentReply::Numbered(agent), kTestBasePort + 1);
                 }
             }
             if (afterEach) {
@@ -91,7 +91,7 @@ protected:
     std::vector<std::int64_t> PollTimes(int n) const {
         std::vector<std::int64_t> times;
         for (const Poll& poll : polls) {
-            if (poll.address == Agent::Numbered(n).ip) {
+            if (poll.address == AgentReply::Numbered(n).ip) {
                 times.push_back(poll.at);
             }
         }
@@ -101,7 +101,7 @@ protected:
     // Puts a device straight into the next MonitorTable slot, waiting for its first answer, as
     // adding a device by its address does.
     void MonitorWaiting(int n) {
-        DeviceRecord record = RecordOf(Agent::Numbered(n));
+        DeviceRecord record = StoredRecordOf(AgentReply::Numbered(n));
         record.ListState = kListStateNoRow;
         record.Answered = 0;
         record.MissCount = 0;
@@ -110,7 +110,7 @@ protected:
         core->ShowMonitorRow(slot);
     }
 
-    void ReceiveTrap(const Bytes& datagram, std::uint32_t source = Agent::Numbered(1).ip) {
+    void ReceiveTrap(const Bytes& datagram, std::uint32_t source = AgentReply::Numbered(1).ip) {
         ASSERT_TRUE(network.Deliver(kTestBasePort + 1, datagram, source));
     }
 

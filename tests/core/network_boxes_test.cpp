@@ -18,7 +18,7 @@ protected:
     // Runs `meanwhile` under the first box only, as datagrams arriving while the operator
     // has not answered it yet.
     void UnderTheFirstBox(std::function<void()> meanwhile) {
-        prompts.whileOpen = [this, meanwhile = std::move(meanwhile),
+        prompts.whileOpen = [meanwhile = std::move(meanwhile),
                              done = false](const RecordingPrompts::Box&) mutable {
             if (!done) {
                 done = true;
@@ -28,8 +28,8 @@ protected:
     }
 
     // A set reply (code 4) carrying `errorCode` and the sequence the program expects next.
-    Agent SetReply(int n, std::uint16_t errorCode) const {
-        Agent agent = Agent::Numbered(n);
+    AgentReply SetReply(int n, std::uint16_t errorCode) const {
+        AgentReply agent = AgentReply::Numbered(n);
         agent.code = kCommandSetBroadcastReply;
         agent.status = errorCode;
         agent.sequence = state->Reply.SetSequence;
@@ -43,7 +43,7 @@ TEST_F(NetworkBoxes, RepliesOfOneErrorUnderItsOpenBoxOpenNoOtherAndStillAdvanceT
         for (int i = 0; i < kReplies; ++i) {
             Receive(SetReply(1, 2));
         }
-        Receive(Agent::Numbered(7)); // an ordinary answer is still stored
+        Receive(AgentReply::Numbered(7)); // an ordinary answer is still stored
     });
 
     Receive(SetReply(1, 2));
@@ -55,7 +55,7 @@ TEST_F(NetworkBoxes, RepliesOfOneErrorUnderItsOpenBoxOpenNoOtherAndStillAdvanceT
 
 TEST_F(NetworkBoxes, EachDistinctTextOpensOneBoxNestedInTheOther) {
     const auto errorReply = [](int n, std::uint16_t errorCode) {
-        Agent agent = Agent::Numbered(n);
+        AgentReply agent = AgentReply::Numbered(n);
         agent.status = errorCode;
         return agent;
     };
@@ -83,8 +83,8 @@ TEST_F(NetworkBoxes, EachDistinctTextOpensOneBoxNestedInTheOther) {
 }
 
 TEST_F(NetworkBoxes, ErrorTrapsFromAMonitoredDeviceOpenOneBox) {
-    Monitor({Agent::Numbered(1)});
-    Agent trapping = Agent::Numbered(1);
+    Monitor({AgentReply::Numbered(1)});
+    AgentReply trapping = AgentReply::Numbered(1);
     trapping.status = 3;
     const Bytes trap = TrapDatagram(trapping, trapping.ip, "port 1 down");
     UnderTheFirstBox([&] {
@@ -102,25 +102,25 @@ TEST_F(NetworkBoxes, ErrorTrapsFromAMonitoredDeviceOpenOneBox) {
 
 TEST_F(NetworkBoxes, ThreeHundredSwitchesGiveOneFullTableBox) {
     for (int n = 1; n <= 256; ++n) {
-        Receive(Agent::Numbered(n));
+        Receive(AgentReply::Numbered(n));
     }
-    Agent renamed = Agent::Numbered(5);
+    AgentReply renamed = AgentReply::Numbered(5);
     renamed.systemName = "renamed";
     UnderTheFirstBox([&] {
         for (int n = 258; n <= 300; ++n) {
-            Receive(Agent::Numbered(n));
+            Receive(AgentReply::Numbered(n));
         }
         Receive(renamed); // a known device still updates under the box
     });
 
-    Receive(Agent::Numbered(257));
+    Receive(AgentReply::Numbered(257));
 
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("Add fail, out of 256 devices")});
     EXPECT_EQ(core->DiscoveryList().RowCount(), 256);
     EXPECT_EQ(FieldText(state->DiscoveryTable[4].SystemName), "renamed");
 
     prompts.boxes.clear();
-    Receive(Agent::Numbered(299));
+    Receive(AgentReply::Numbered(299));
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("Add fail, out of 256 devices")})
         << "once the box is closed, the next refusal is told again";
 }

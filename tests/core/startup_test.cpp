@@ -1,9 +1,9 @@
-#include "manager_fixture.h"
+#include "core_fixture.h"
 
 namespace fenwick::testing {
 namespace {
 
-class Startup : public ManagerFixture {};
+class Startup : public CoreFixture {};
 
 TEST_F(Startup, OpensBothSocketsOnTheDefinitionFilesPorts) {
     Start();
@@ -29,7 +29,7 @@ TEST_F(Startup, ARejectedDefinitionFileStillStartsWithZeroKeyAndPorts) {
     ASSERT_NE(first, nullptr);
     EXPECT_NE(network.BoundTo(49153), nullptr);
     // Only replies carrying the key 0 are accepted now.
-    Agent agent;
+    AgentReply agent;
     agent.key = 0;
     ASSERT_TRUE(network.Deliver(first->Port(), agent.Datagram(), agent.ip));
     agent.key = kTestKey;

@@ -1,6 +1,6 @@
 #include "core/monitor/trap_list.h"
 #include "core/monitor/trap_table.h"
-#include "manager_fixture.h"
+#include "core_fixture.h"
 
 namespace fenwick::testing {
 namespace {
@@ -11,10 +11,10 @@ struct StoredTrap {
     const char* event;
 };
 
-class TrapListTest : public ManagerFixture {
+class TrapListTest : public CoreFixture {
 protected:
     void SetUp() override {
-        ManagerFixture::SetUp();
+        CoreFixture::SetUp();
         Start();
     }
 

@@ -9,13 +9,14 @@ protected:
     void SetUp() override {
         MonitoringFixture::SetUp();
         Start();
-        Monitor({Agent::Numbered(1), Agent::Numbered(2)});
+        Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2)});
         QObject::connect(&core->Indicator(), &TrapIndicator::trapIndicatorChanged,
                          [this](bool red) { indicator.push_back(red); });
     }
 
     void Trap(int n, const std::string& text, bool terminated = true) {
-        ReceiveTrap(TrapDatagram(Agent::Numbered(n), Agent::Numbered(n).ip, text, terminated));
+        ReceiveTrap(
+            TrapDatagram(AgentReply::Numbered(n), AgentReply::Numbered(n).ip, text, terminated));
     }
 
     std::string TrapLine(int n, const std::string& text) const {
@@ -83,13 +84,13 @@ TEST_F(Traps, ATrapNamingNoMonitoredDeviceLeavesNoTrace) {
         const char* what;
         Bytes datagram;
     };
-    const Agent one = Agent::Numbered(1);
+    const AgentReply one = AgentReply::Numbered(1);
     Bytes shortBody = TrapDatagram(one, one.ip, "x");
     shortBody.resize(kHeaderLength + 3); // three of the address's four bytes
     Bytes noBody = shortBody;
     noBody.resize(kHeaderLength);
     const Case cases[] = {
-        {"unmonitored address", TrapDatagram(one, Agent::Numbered(7).ip, "boot")},
+        {"unmonitored address", TrapDatagram(one, AgentReply::Numbered(7).ip, "boot")},
         {"address incomplete", shortBody},
         {"no body", noBody},
     };
@@ -106,8 +107,8 @@ TEST_F(Traps, ATrapNamingNoMonitoredDeviceLeavesNoTrace) {
 }
 
 TEST_F(Traps, TheBodysAddressNamesTheDeviceWhateverTheSource) {
-    ReceiveTrap(TrapDatagram(Agent::Numbered(1), Agent::Numbered(2).ip, "cold start"),
-                Agent::Numbered(1).ip);
+    ReceiveTrap(TrapDatagram(AgentReply::Numbered(1), AgentReply::Numbered(2).ip, "cold start"),
+                AgentReply::Numbered(1).ip);
     EXPECT_EQ(LogBytes(), TrapLine(2, "cold start"));
 }
 

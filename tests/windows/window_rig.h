@@ -5,10 +5,7 @@
 #include "codec/definition_file.h"
 #include "core/app/manager_core.h"
 #include "core/app/program_state.h"
-#include "doubles/manual_clock.h"
-#include "doubles/memory_network.h"
-#include "doubles/recording_launcher.h"
-#include "doubles/recording_prompts.h"
+#include "doubles/port_doubles.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -28,7 +25,7 @@ namespace fenwick::testing {
 inline constexpr std::uint32_t kRigAgentKey = 0x5EED1234;
 inline constexpr std::uint16_t kRigBasePort = 47000;
 
-template <class Window> class WindowRig {
+template <class Window> class WindowRig : public PortDoubles {
 public:
     // Writes the definition file, builds the core and the window and shows it, which runs the
     // window's initialisation. False when the cfg folder could not be written.
@@ -45,18 +42,12 @@ public:
             return false;
         }
         file.close();
-        core = std::make_unique<ManagerCore>(
-            *state_, ManagerCore::Ports{prompts, network, clock, clock, launcher}, folder,
-            QStringLiteral("fenwick"));
+        core = std::make_unique<ManagerCore>(*state_, Ports(), folder, QStringLiteral("fenwick"));
         window = std::make_unique<Window>(*core);
         window->show();
         return true;
     }
 
-    RecordingPrompts prompts;
-    MemoryNetwork network;
-    ManualClock clock;
-    RecordingLauncher launcher;
     std::unique_ptr<ManagerCore> core;
     std::unique_ptr<Window> window;
 

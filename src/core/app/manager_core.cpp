@@ -1,5 +1,6 @@
 #include "manager_core.h"
 
+#include "core/app/app_texts.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/monitor_file.h"
 #include "core/lists/monitor_list_service.h"
@@ -53,10 +54,9 @@ ManagerCore::~ManagerCore() = default;
 void ManagerCore::Initialise() {
     state_.RefreshSeconds = kInitialRefreshSeconds;
     ClearTraps(state_.TrapTable, state_.TrapCount);
-    if (LoadDefinitionFile(DefinitionFilePath(configFolder_), ports_.prompts, state_.Protocol) !=
-        0) {
-        ports_.prompts.MessageBox(QStringLiteral("It will cause the application fail\n "),
-                                  QStringLiteral("Error"), UserPrompts::Icon::Error);
+    if (!LoadDefinitionFile(DefinitionFilePath(configFolder_), ports_.prompts, state_.Protocol)) {
+        ports_.prompts.MessageBox(texts::kApplicationFail, texts::kCaptionError,
+                                  UserPrompts::Icon::Error);
     }
     state_.Reply.AgentKey = state_.Protocol.AgentKey;
 

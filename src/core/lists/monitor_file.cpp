@@ -2,6 +2,7 @@
 
 #include "codec/device_tables.h"
 #include "codec/monitor_records.h"
+#include "core/lists/list_texts.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -10,12 +11,6 @@
 #include <vector>
 
 namespace fenwick {
-namespace {
-
-const QString kFilter = QStringLiteral("config File (*.cfg)");
-
-} // namespace
-
 MonitorFile::MonitorFile(ProgramState& state, UserPrompts& prompts, MonitorListService& monitor,
                          QString configFolder)
     : state_(state), prompts_(prompts), monitor_(monitor), configFolder_(std::move(configFolder)) {}
@@ -25,16 +20,14 @@ QString MonitorFile::DefaultPath(const QString& configFolder) {
 }
 
 void MonitorFile::ConfigFileError() {
-    prompts_.MessageBox(QStringLiteral("Config File Error"), QStringLiteral("Error"),
-                        UserPrompts::Icon::Error);
+    prompts_.MessageBox(texts::kConfigFileError, texts::kCaptionError, UserPrompts::Icon::Error);
 }
 
 std::optional<std::vector<DeviceRecord>> MonitorFile::Read(const QString& path) {
     QFile file(path);
     const auto unreadable = [&]() -> std::optional<std::vector<DeviceRecord>> {
-        prompts_.MessageBox(QStringLiteral("Monitor list file cannot be read: %1\n%2")
-                                .arg(path, file.errorString()),
-                            QStringLiteral("Error"), UserPrompts::Icon::Error);
+        prompts_.MessageBox(QString(texts::kMonitorFileUnreadable).arg(path, file.errorString()),
+                            texts::kCaptionError, UserPrompts::Icon::Error);
         return std::nullopt;
     };
     if (!file.open(QIODevice::ReadOnly)) {
@@ -81,7 +74,7 @@ void MonitorFile::LoadAtStartup() {
 }
 
 void MonitorFile::Load() {
-    const QString path = prompts_.OpenFileName(kFilter, QStringLiteral("monitor.cfg"));
+    const QString path = prompts_.OpenFileName(texts::kMonitorFileFilter, texts::kProposedLoadName);
     if (path.isEmpty()) {
         return;
     }
@@ -92,13 +85,13 @@ void MonitorFile::Load() {
     for (DeviceRecord& record : *records) {
         PrepareLoadedRecord(record);
         if (FindMonitorByIp(state_.MonitorTable, monitor_.Count(), FieldText(record.IpText))) {
-            prompts_.MessageBox(QStringLiteral("Duplicate ip in monitor list"),
-                                QStringLiteral("Warning"), UserPrompts::Icon::Warning);
+            prompts_.MessageBox(texts::kDuplicateIpInList, texts::kCaptionWarning,
+                                UserPrompts::Icon::Warning);
             continue;
         }
         if (FindMonitorByMac(state_.MonitorTable, monitor_.Count(), FieldText(record.MacText))) {
-            prompts_.MessageBox(QStringLiteral("Duplicate device in monitor list"),
-                                QStringLiteral("Warning"), UserPrompts::Icon::Warning);
+            prompts_.MessageBox(texts::kDuplicateDeviceInList, texts::kCaptionWarning,
+                                UserPrompts::Icon::Warning);
             continue;
         }
         monitor_.Append(record);
@@ -112,7 +105,8 @@ void MonitorFile::Save() {
 void MonitorFile::SaveAs() {
     // The entries when the command started; the dialog lets other events run meanwhile.
     const int count = monitor_.Count();
-    const QString path = prompts_.SaveFileName(kFilter, QStringLiteral("Default.cfg"));
+    const QString path =
+        prompts_.SaveFileName(texts::kMonitorFileFilter, texts::kProposedSaveAsName);
     if (path.isEmpty()) {
         return;
     }
@@ -142,9 +136,8 @@ void MonitorFile::Write(const QString& path, int count) {
         done += written ? got : 0;
     }
     if (!written || !file.commit()) {
-        prompts_.MessageBox(QStringLiteral("Monitor list file cannot be written: %1\n%2")
-                                .arg(path, file.errorString()),
-                            QStringLiteral("Error"), UserPrompts::Icon::Error);
+        prompts_.MessageBox(QString(texts::kMonitorFileUnwritable).arg(path, file.errorString()),
+                            texts::kCaptionError, UserPrompts::Icon::Error);
     }
 }
 

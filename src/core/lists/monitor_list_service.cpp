@@ -3,6 +3,7 @@
 #include "codec/device_tables.h"
 #include "core/app/latin1.h"
 #include "core/lists/device_columns.h"
+#include "core/lists/list_texts.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -100,15 +101,13 @@ void MonitorListService::Append(const DeviceRecord& record) {
 }
 
 void MonitorListService::ShowFull() {
-    prompts_.MessageBox(QStringLiteral("out of 256 device in monitor list"),
-                        QStringLiteral("Error"), UserPrompts::Icon::Error);
+    prompts_.MessageBox(texts::kMonitorListFull, texts::kCaptionError, UserPrompts::Icon::Error);
 }
 
 void MonitorListService::TellOutcome(MoveOutcome outcome) {
     switch (outcome) {
     case MoveOutcome::Duplicate:
-        prompts_.MessageBox(QStringLiteral("Duplicate ip "), QStringLiteral("Add fail"),
-                            UserPrompts::Icon::Error);
+        prompts_.MessageBox(texts::kDuplicateIp, texts::kCaptionAddFail, UserPrompts::Icon::Error);
         return;
     case MoveOutcome::Full:
         ShowFull();
@@ -236,8 +235,8 @@ void MonitorListService::DeleteItem() {
     if (rows.empty()) {
         return;
     }
-    if (prompts_.MessageBox(QStringLiteral("Are you sure to delete this item ?"),
-                            QStringLiteral("Warning"), UserPrompts::Icon::Warning,
+    if (prompts_.MessageBox(texts::kConfirmDelete, texts::kCaptionWarning,
+                            UserPrompts::Icon::Warning,
                             UserPrompts::Buttons::OkCancel) != UserPrompts::Answer::Ok) {
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "codec/event_log_lines.h"
 #include "codec/text_forms.h"
+#include "core/monitor/monitor_texts.h"
 
 #include <QFile>
 #include <cerrno>
@@ -106,8 +107,7 @@ QString EventLog::Path() const {
 
 int EventLog::AppendToSyslog(std::string_view bytes) {
     if (!AppendToFile(Path(), bytes)) {
-        boxes_.Show(QStringLiteral("syslog.log not exit"), QStringLiteral("Error"),
-                    UserPrompts::Icon::Error);
+        boxes_.Show(texts::kSyslogNotExit, texts::kCaptionError, UserPrompts::Icon::Error);
         return -1;
     }
     return 0;

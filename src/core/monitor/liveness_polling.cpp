@@ -4,6 +4,7 @@
 #include "codec/packet_header.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/monitor/event_log.h"
+#include "core/monitor/monitor_texts.h"
 #include "core/monitor/request_accounting.h"
 #include "core/protocol/protocol_sockets.h"
 
@@ -69,7 +70,7 @@ void LivenessPolling::PollCycle() {
         }
         MarkRequestSent(state_.MonitorTable, i);
         if (const int error = SendPoll(address); error != 0) {
-            boxes_.Show(QStringLiteral("polling error %1").arg(error), applicationName_,
+            boxes_.Show(QString(texts::kPollingError).arg(error), applicationName_,
                         UserPrompts::Icon::Warning);
         }
     }
@@ -97,8 +98,7 @@ void LivenessPolling::Tick() {
         } else if (entry.StatusImage != kStatusImageNotAlive) {
             MarkRequestSent(state_.MonitorTable, i);
             if (SendPoll(entry.IpAddress) != 0) {
-                boxes_.Show(QStringLiteral("Resend fail"), QStringLiteral("Warnibg"),
-                            UserPrompts::Icon::Warning);
+                boxes_.Show(texts::kResendFail, texts::kCaptionWarnibg, UserPrompts::Icon::Warning);
             }
         }
     }

@@ -1,40 +1,34 @@
 #include "definition_loader.h"
 
+#include "core/protocol/protocol_texts.h"
+
 #include <QFile>
 #include <array>
 #include <cstdint>
 
 namespace fenwick {
-namespace {
-
-const QString kCaption = QStringLiteral("file error");
-
-} // namespace
-
 QString DefinitionFilePath(const QString& configFolder) {
     return configFolder + QStringLiteral("/define.ecf");
 }
 
-int LoadDefinitionFile(const QString& path, UserPrompts& prompts, ProtocolValues& values) {
+bool LoadDefinitionFile(const QString& path, UserPrompts& prompts, ProtocolValues& values) {
     const auto fail = [&](const QString& text) {
-        prompts.MessageBox(text, kCaption, UserPrompts::Icon::Error);
-        return -1;
+        prompts.MessageBox(text, texts::kCaptionFileError, UserPrompts::Icon::Error);
+        return false;
     };
 
     QFile file(path);
     if (!file.exists()) {
-        return fail(QStringLiteral("define.ecf is missing: %1").arg(path));
+        return fail(QString(texts::kDefinitionMissing).arg(path));
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        return fail(
-            QStringLiteral("define.ecf cannot be read: %1\n%2").arg(path, file.errorString()));
+        return fail(QString(texts::kDefinitionUnreadable).arg(path, file.errorString()));
     }
     // One byte more than a valid file may hold tells a file that is too long.
     std::array<std::uint8_t, kDefinitionFileMaxLength + 1> bytes{};
     const qint64 length = file.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
     if (length < 0) {
-        return fail(
-            QStringLiteral("define.ecf cannot be read: %1\n%2").arg(path, file.errorString()));
+        return fail(QString(texts::kDefinitionUnreadable).arg(path, file.errorString()));
     }
 
     const DefinitionResult result = DecodeDefinitionFile(
@@ -42,20 +36,18 @@ int LoadDefinitionFile(const QString& path, UserPrompts& prompts, ProtocolValues
     switch (result.status) {
     case DefinitionStatus::Accepted:
         values = result.values;
-        return 0;
+        return true;
     case DefinitionStatus::TooShort:
-        return fail(QStringLiteral("define.ecf is too short (%1 bytes, at least %2): %3")
+        return fail(QString(texts::kDefinitionTooShort)
                         .arg(length)
                         .arg(kDefinitionFileMinLength)
                         .arg(path));
     case DefinitionStatus::TooLong:
-        return fail(QStringLiteral("define.ecf is too long (more than %1 bytes): %2")
-                        .arg(kDefinitionFileMaxLength)
-                        .arg(path));
+        return fail(QString(texts::kDefinitionTooLong).arg(kDefinitionFileMaxLength).arg(path));
     case DefinitionStatus::ChecksumError:
         break;
     }
-    return fail(QStringLiteral("define.ecf checksum error"));
+    return fail(texts::kDefinitionChecksum);
 }
 
 } // namespace fenwick

@@ -8,10 +8,11 @@
 
 namespace fenwick {
 
-// Reads the definition file at `path` into `values`. Returns 0 when the file was accepted;
-// otherwise -1 after one message box (caption "file error") that says what is wrong with which
-// file, with `values` left as they were.
-int LoadDefinitionFile(const QString& path, UserPrompts& prompts, ProtocolValues& values);
+// Reads the definition file at `path` into `values`. true when the file was accepted; false
+// after one message box (caption "file error") that says what is wrong with which file, with
+// `values` left as they were.
+[[nodiscard]] bool LoadDefinitionFile(const QString& path, UserPrompts& prompts,
+                                      ProtocolValues& values);
 
 // The definition file's path inside the cfg folder.
 QString DefinitionFilePath(const QString& configFolder);

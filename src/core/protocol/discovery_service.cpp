@@ -7,6 +7,7 @@
 #include "core/lists/device_columns.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/monitor/request_accounting.h"
+#include "core/protocol/protocol_texts.h"
 
 #include <array>
 #include <optional>
@@ -26,8 +27,7 @@ DiscoveryService::DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, M
 
 void DiscoveryService::SendRequest(DatagramSocket* broadcastSocket) {
     if (broadcastSocket == nullptr || broadcastSocket->SetBroadcast(true) != 0) {
-        boxes_.Show(QStringLiteral("Set socketopt error"), QStringLiteral("Error"),
-                    UserPrompts::Icon::Error);
+        boxes_.Show(texts::kSetSocketoptError, texts::kCaptionError, UserPrompts::Icon::Error);
         return;
     }
     std::array<std::uint8_t, kHeaderLength> request{};
@@ -36,8 +36,7 @@ void DiscoveryService::SendRequest(DatagramSocket* broadcastSocket) {
     lists_.discovery.DeleteAllRows();
     state_.DiscoveryTable.fill(ZeroRecord());
     if (broadcastSocket->SendTo(request, kLimitedBroadcast, state_.Protocol.AgentPort) != 0) {
-        boxes_.Show(QStringLiteral("Discovery sento fail"), QStringLiteral("Error"),
-                    UserPrompts::Icon::Error);
+        boxes_.Show(texts::kDiscoverySentoFail, texts::kCaptionError, UserPrompts::Icon::Error);
     }
 }
 
@@ -122,13 +121,11 @@ void DiscoveryService::ConfirmSet(const DeviceRecord& record) {
     }
     state_.Pending.WritePendingSetMac({});
     state_.Pending.WritePendingSetIp(0);
-    boxes_.Show(QStringLiteral("Set Successful"), QStringLiteral("Information"),
-                UserPrompts::Icon::Information);
+    boxes_.Show(texts::kSetSuccessful, texts::kCaptionInformation, UserPrompts::Icon::Information);
 }
 
 void DiscoveryService::ShowFull() {
-    boxes_.Show(QStringLiteral("Add fail, out of 256 devices"), QStringLiteral("Error"),
-                UserPrompts::Icon::Error);
+    boxes_.Show(texts::kDiscoveryFull, texts::kCaptionError, UserPrompts::Icon::Error);
 }
 
 void DiscoveryService::ShowDiscoveryRow(int slot) {

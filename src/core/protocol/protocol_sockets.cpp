@@ -1,5 +1,7 @@
 #include "protocol_sockets.h"
 
+#include "core/protocol/protocol_texts.h"
+
 namespace fenwick {
 
 ProtocolSockets::ProtocolSockets(DatagramSocketFactory& factory, UserPrompts& prompts)
@@ -15,12 +17,12 @@ std::unique_ptr<DatagramSocket> ProtocolSockets::OpenOne(std::uint16_t port,
                                                          const ReadyHandler& ready) {
     std::unique_ptr<DatagramSocket> socket = factory_.Create();
     if (!socket) {
-        prompts_.MessageBox(QStringLiteral("Creat Socket error"), QStringLiteral("Error"),
+        prompts_.MessageBox(texts::kCreatSocketError, texts::kCaptionError,
                             UserPrompts::Icon::Error);
         return nullptr;
     }
     if (socket->Bind(port) != 0) {
-        prompts_.MessageBox(QStringLiteral("Bind socket error"), QStringLiteral("Error"),
+        prompts_.MessageBox(texts::kBindSocketError, texts::kCaptionError,
                             UserPrompts::Icon::Error);
         return socket;
     }

@@ -1,6 +1,7 @@
 #include "reply_dispatcher.h"
 
 #include "codec/packet_header.h"
+#include "core/app/app_texts.h"
 #include "core/app/latin1.h"
 #include "core/monitor/trap_reception.h"
 #include "core/protocol/discovery_service.h"
@@ -41,7 +42,7 @@ void ReplyDispatcher::Dispatch(std::span<const std::uint8_t> datagram,
         discovery_.StoreMismatch(record, kReasonLoaderMode);
         return;
     case ReplyRoute::ShowError:
-        boxes_.Show(Latin1(ReplyErrorMessage(verdict.errorCode)), QStringLiteral("Error"),
+        boxes_.Show(Latin1(ReplyErrorMessage(verdict.errorCode)), texts::kCaptionError,
                     UserPrompts::Icon::Error);
         return;
     case ReplyRoute::Trap:

@@ -4,7 +4,7 @@
 
 #include "codec/text_forms.h"
 #include "core/app/latin1.h"
-#include "manager_fixture.h"
+#include "core_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +22,7 @@ inline constexpr int kSystemNameColumn = 5;
 inline constexpr int kLocationColumn = 6;
 
 // The record that agent `agent` leaves in a table once it has answered.
-inline DeviceRecord RecordOf(const Agent& agent) {
+inline DeviceRecord StoredRecordOf(const AgentReply& agent) {
     DeviceRecord record = ZeroRecord();
     record.AgentKey = kTestKey;
     SetFieldText(record.MacText, MacText(agent.mac));
@@ -71,7 +71,7 @@ inline bool SameBytes(const DeviceRecord& a, const DeviceRecord& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-class MonitorFixture : public ManagerFixture {
+class MonitorListFixture : public CoreFixture {
 protected:
     // A new run of the program on the same cfg folder.
     ManagerCore& Restart() {
@@ -169,14 +169,14 @@ protected:
         }
     }
 
-    void Discover(std::initializer_list<Agent> agents) {
-        for (const Agent& agent : agents) {
+    void Discover(std::initializer_list<AgentReply> agents) {
+        for (const AgentReply& agent : agents) {
             Receive(agent);
         }
     }
 
     // Discovers the agents and adds them all to the monitor list, in their order.
-    void Monitor(std::initializer_list<Agent> agents) {
+    void Monitor(std::initializer_list<AgentReply> agents) {
         Discover(agents);
         core->DiscoverySelection().DeselectAll();
         for (int row = 0; row < core->DiscoveryList().RowCount(); ++row) {
@@ -185,8 +185,8 @@ protected:
         core->AddToMonitorList();
     }
 
-    static QString IpOf(int n) { return Latin1(AddressText(Agent::Numbered(n).ip)); }
-    static QString MacOf(int n) { return Latin1(MacText(Agent::Numbered(n).mac)); }
+    static QString IpOf(int n) { return Latin1(AddressText(AgentReply::Numbered(n).ip)); }
+    static QString MacOf(int n) { return Latin1(MacText(AgentReply::Numbered(n).mac)); }
 
     static inline const DeviceRecord kZero = ZeroRecord();
 };

@@ -5,10 +5,7 @@
 #include "codec/definition_file.h"
 #include "codec/record_builders.h"
 #include "core/app/manager_core.h"
-#include "doubles/manual_clock.h"
-#include "doubles/memory_network.h"
-#include "doubles/recording_launcher.h"
-#include "doubles/recording_prompts.h"
+#include "doubles/port_doubles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,7 +21,7 @@ inline constexpr std::uint16_t kTestBasePort = 0x1F90;
 inline const QString kApplicationName = QStringLiteral("fenwick-under-test");
 
 // Describes one agent's datagram.
-struct Agent {
+struct AgentReply {
     std::array<std::uint8_t, 6> mac{0x00, 0x0A, 0x5B, 0x00, 0x00, 0x01};
     std::uint32_t ip = 0x0A4D0101; // 10.77.1.1
     std::uint16_t code = kCommandDeviceInfo;
@@ -64,8 +61,8 @@ struct Agent {
     }
 
     // The n-th of a series of agents, with distinct MAC and IP addresses.
-    static Agent Numbered(int n) {
-        Agent agent;
+    static AgentReply Numbered(int n) {
+        AgentReply agent;
         agent.mac[4] = static_cast<std::uint8_t>(n >> 8);
         agent.mac[5] = static_cast<std::uint8_t>(n);
         agent.ip = 0x0A4D0000u + static_cast<std::uint32_t>(n);
@@ -73,7 +70,7 @@ struct Agent {
     }
 };
 
-class ManagerFixture : public ::testing::Test {
+class CoreFixture : public ::testing::Test, protected PortDoubles {
 protected:
     void SetUp() override { WriteDefinition(EncodeDefinitionFile(kTestKey, kTestBasePort)); }
 
@@ -87,15 +84,13 @@ protected:
     QString Folder() const { return root.path() + QStringLiteral("/cfg"); }
 
     ManagerCore& Start() {
-        core = std::make_unique<ManagerCore>(
-            *state, ManagerCore::Ports{prompts, network, clock, clock, launcher}, Folder(),
-            kApplicationName);
+        core = std::make_unique<ManagerCore>(*state, Ports(), Folder(), kApplicationName);
         core->Initialise();
         return *core;
     }
 
     // Delivers an agent's datagram to BroadcastSocket from the agent's address.
-    void Receive(const Agent& agent, std::uint16_t port = kTestBasePort) {
+    void Receive(const AgentReply& agent, std::uint16_t port = kTestBasePort) {
         ASSERT_TRUE(network.Deliver(port, agent.Datagram(), agent.ip));
     }
 
@@ -109,10 +104,6 @@ protected:
 
     QTemporaryDir root;
     std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    RecordingPrompts prompts;
-    MemoryNetwork network;
-    ManualClock clock;
-    RecordingLauncher launcher;
     std::unique_ptr<ManagerCore> core;
 };
 

@@ -1,0 +1,16 @@
+// What the program says to the operator at start-up, and the captions every subsystem's boxes
+// share. These texts are shown exactly as written here, odd spellings, blanks and line breaks
+// included: operators' notes and scripts match on them. Do not correct them.
+#pragma once
+
+#include <QLatin1String>
+
+namespace fenwick::texts {
+
+inline constexpr QLatin1String kCaptionError("Error");
+inline constexpr QLatin1String kCaptionInformation("Information");
+inline constexpr QLatin1String kCaptionWarning("Warning");
+
+inline constexpr QLatin1String kApplicationFail("It will cause the application fail\n ");
+
+} // namespace fenwick::texts

@@ -1,0 +1,26 @@
+// What the monitor list and its files say to the operator, and the file dialogs' filter and
+// proposed names. These texts are shown exactly as written here, odd spellings and trailing
+// blanks included: operators' notes and scripts match on them. Do not correct them.
+#pragma once
+
+#include "core/app/app_texts.h"
+
+namespace fenwick::texts {
+
+inline constexpr QLatin1String kDuplicateIp("Duplicate ip ");
+inline constexpr QLatin1String kCaptionAddFail("Add fail");
+inline constexpr QLatin1String kMonitorListFull("out of 256 device in monitor list");
+inline constexpr QLatin1String kConfirmDelete("Are you sure to delete this item ?");
+
+inline constexpr QLatin1String kMonitorFileFilter("config File (*.cfg)");
+inline constexpr QLatin1String kProposedSaveAsName("Default.cfg");
+inline constexpr QLatin1String kProposedLoadName("monitor.cfg");
+inline constexpr QLatin1String kConfigFileError("Config File Error");
+inline constexpr QLatin1String kDuplicateIpInList("Duplicate ip in monitor list");
+inline constexpr QLatin1String kDuplicateDeviceInList("Duplicate device in monitor list");
+// %1 the file's path, %2 why.
+inline constexpr QLatin1String kMonitorFileUnreadable("Monitor list file cannot be read: %1\n%2");
+inline constexpr QLatin1String
+    kMonitorFileUnwritable("Monitor list file cannot be written: %1\n%2");
+
+} // namespace fenwick::texts

@@ -1,0 +1,22 @@
+// One double for every port of the core, as a bundle: the core tests and the window tests build
+// the program's core over it, so both drive the same fakes in the same way.
+#pragma once
+
+#include "core/app/manager_core.h"
+#include "doubles/manual_clock.h"
+#include "doubles/memory_network.h"
+#include "doubles/recording_launcher.h"
+#include "doubles/recording_prompts.h"
+
+namespace fenwick::testing {
+
+struct PortDoubles {
+    RecordingPrompts prompts;
+    MemoryNetwork network;
+    ManualClock clock; // both the timers and the clock
+    RecordingLauncher launcher;
+
+    ManagerCore::Ports Ports() { return {prompts, network, clock, clock, launcher}; }
+};
+
+} // namespace fenwick::testing

@@ -34,4 +34,4 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev libgtes
 # command as an ordinary user.
 TEST_PACKAGES=(clang libclang-rt-14-dev clang-format sudo x11-utils)
 # What the lab adds: network namespaces, a virtual display and its screenshots.
-LAB_PACKAGES=(iproute2 xvfb xauth)
+LAB_PACKAGES=(iproute2 xvfb xauth tftp-hpa)

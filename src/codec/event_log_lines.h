@@ -14,7 +14,8 @@ std::string TrapLineTail(std::string_view addressText, std::string_view eventTex
 // "TIMESTAMP ADDRESS Not alive \r\n".
 std::string NotAliveLine(std::string_view timestamp, std::string_view ipText);
 
-// "TIMESTAMP ADDRESS MESSAGE \r\n", for a firmware upgrade that failed.
+// "TIMESTAMP ADDRESS MESSAGE \r\n", for a firmware upgrade that failed. The message may be a
+// device's own error text: its line breaks become blanks, as in a trap line.
 std::string UpgradeFailureLine(std::string_view timestamp, std::string_view addressText,
                                std::string_view message);
 

@@ -68,6 +68,8 @@ TEST(EventLogLines, AreWrittenByteForByte) {
     EXPECT_EQ(NotAliveLine(stamp, "10.77.0.2"), "01/05/2004 09:30:00 10.77.0.2 Not alive \r\n");
     EXPECT_EQ(UpgradeFailureLine(stamp, "10.77.0.3", "TFTP time out"),
               "01/05/2004 09:30:00 10.77.0.3 TFTP time out \r\n");
+    EXPECT_EQ(UpgradeFailureLine(stamp, "10.77.0.3", "disk\r\nfull\n"),
+              "01/05/2004 09:30:00 10.77.0.3 disk  full  \r\n");
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "codec/info_field.h"
 #include "codec/pending_set.h"
 #include "switch_fixtures.h"
+#include "tftp_fixtures.h"
+#include "trap_traffic.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -269,6 +271,75 @@ TEST(AgentTrigger, AcknowledgesWithTheSequenceWhenThePasswordIsRight) {
             EXPECT_EQ(answer.event, c.event);
         }
     }
+}
+
+// After the final acknowledgement the switch restarts: it answers nothing and sends no traps
+// for its restart delay, then answers discovery again. A trigger before the transfer is noted.
+TEST(AgentUpgrade, RestartsSilentlyForItsDelayAfterAnImage) {
+    for (const std::uint32_t delay : {0u, 5u, 60u}) {
+        SCOPED_TRACE(delay);
+        SwitchSettings sw = LabSwitch();
+        sw.restartSeconds = delay;
+        Agent agent(sw, kKey);
+        Bytes password;
+        AppendText(password, 9, "admin");
+        ASSERT_EQ(
+            agent.Handle(Request(kCommandUpgradeTrigger, password, kMac, 3), Reception::Unicast)
+                .event,
+            AgentEvent::UpgradeTriggered);
+        const auto finished = kStart + std::chrono::seconds(2);
+        const Upload upload =
+            RunUpload([&](const Bytes& packet,
+                          TftpPort to) { return agent.HandleTftp(From(packet, to), finished); },
+                      Image(3000), ClientStyle::AllToPort69);
+        ASSERT_TRUE(upload.acknowledged);
+        EXPECT_TRUE(agent.Tftp().Image()->afterTrigger);
+
+        const auto back = finished + std::chrono::seconds(delay);
+        EXPECT_TRUE(agent.Settings().restarting);
+        EXPECT_EQ(agent.RestartEnds(), back);
+        EXPECT_TRUE(agent.Handle(Request(kCommandDiscovery), Reception::Broadcast).reply.empty());
+        EXPECT_FALSE(TrapRefusal(agent.Settings()).empty());
+        if (delay > 0) {
+            EXPECT_FALSE(agent.FinishRestart(back - std::chrono::milliseconds(1)));
+            EXPECT_TRUE(agent.Settings().restarting);
+        }
+        EXPECT_TRUE(agent.FinishRestart(back));
+        EXPECT_FALSE(agent.FinishRestart(back)) << "once";
+        EXPECT_FALSE(agent.Settings().restarting);
+        EXPECT_FALSE(agent.RestartEnds());
+        EXPECT_EQ(agent.Handle(Request(kCommandDiscovery), Reception::Broadcast).reply,
+                  Datagram(ReplyHeader(sw, kCommandDeviceInfo), InformationBody(sw)));
+        EXPECT_TRUE(TrapRefusal(agent.Settings()).empty());
+    }
+}
+
+TEST(AgentUpgrade, ASwitchUpgradedFromItsBootLoaderComesBackOutOfIt) {
+    SwitchSettings sw = LabSwitch();
+    sw.loader = true;
+    Agent agent(sw, kKey);
+    ASSERT_EQ(DecodeHeader(agent.Handle(Request(kCommandDiscovery), Reception::Broadcast).reply)
+                  .CommandCode,
+              kCommandLoaderMode);
+    ASSERT_TRUE(RunUpload([&](const Bytes& packet,
+                              TftpPort to) { return agent.HandleTftp(From(packet, to), kStart); },
+                          Image(100), ClientStyle::AllToPort69)
+                    .acknowledged);
+    EXPECT_TRUE(agent.Settings().loader) << "until the restart is over";
+    ASSERT_TRUE(agent.FinishRestart(kStart + std::chrono::seconds(sw.restartSeconds)));
+    sw.loader = false;
+    EXPECT_EQ(agent.Settings(), sw);
+    EXPECT_EQ(agent.Handle(Request(kCommandDiscovery), Reception::Broadcast).reply,
+              Datagram(ReplyHeader(sw, kCommandDeviceInfo), InformationBody(sw)));
+}
+
+TEST(AgentUpgrade, NoRestartWithoutACompleteImage) {
+    Agent agent(LabSwitch(), kKey);
+    agent.HandleTftp(From(WriteRequest()), kStart);
+    agent.HandleTftp(From(DataBlock(1, Image(600))), kStart);
+    EXPECT_FALSE(agent.Settings().restarting);
+    EXPECT_FALSE(agent.RestartEnds());
+    EXPECT_FALSE(agent.Handle(Request(kCommandDiscovery), Reception::Broadcast).reply.empty());
 }
 
 TEST(AgentTrap, CarriesTheAddressAndTheTextWithItsTerminatorAndTheErrorCode) {

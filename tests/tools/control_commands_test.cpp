@@ -1,8 +1,12 @@
 #include "control_commands.h"
+#include "fnv1a.h"
 #include "settings_file.h"
 #include "switch_fixtures.h"
+#include "tftp_fixtures.h"
 #include "trap_traffic.h"
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -34,7 +38,7 @@ ControlResult RunCommand(std::string_view command, SwitchSet& switches) {
 
 TEST(ControlCommands, ChangeTheNamedSwitches) {
     struct Case {
-        const char* command;
+        std::string command;
         std::function<void(NetworkSettings&)> expectedChange;
     };
     const Case cases[] = {
@@ -50,16 +54,45 @@ TEST(ControlCommands, ChangeTheNamedSwitches) {
              }
          }},
         {"ping", [](NetworkSettings&) {}},
+        {"tftp 10.77.1.2 off", [](NetworkSettings& n) { n.switches[1].tftp = false; }},
+        {"tftp-port all other",
+         [](NetworkSettings& n) {
+             for (auto& sw : n.switches) {
+                 sw.tftpPort = TftpAnswerPort::Other;
+             }
+         }},
+        {"tftp-error 10.77.1.1 3  Flash write error ",
+         [](NetworkSettings& n) {
+             n.switches[0].tftpError = TftpErrorAnswer{3, "Flash write error"};
+         }},
+        {"tftp-error 10.77.1.1 0x10",
+         [](NetworkSettings& n) {
+             n.switches[0].tftpError = TftpErrorAnswer{16, ""};
+         }},
+        {"tftp-error 10.77.1.1 2 " + std::string(kMaxTftpErrorText, 'e'),
+         [](NetworkSettings& n) {
+             n.switches[0].tftpError = TftpErrorAnswer{2, std::string(kMaxTftpErrorText, 'e')};
+         }},
+        {"loss 10.77.1.3 20 7",
+         [](NetworkSettings& n) {
+             n.switches[2].lossPercent = 20;
+             n.switches[2].lossSeed = 7;
+         }},
+        {"loss 10.77.1.3 100", [](NetworkSettings& n) { n.switches[2].lossPercent = 100; }},
+        {"restart-delay 10.77.1.2 60",
+         [](NetworkSettings& n) { n.switches[1].restartSeconds = 60; }},
+        {"restart-delay 10.77.1.2 0", [](NetworkSettings& n) { n.switches[1].restartSeconds = 0; }},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.command.substr(0, 40));
         SwitchSet switches(Network());
         const ControlResult result = RunCommand(c.command, switches);
-        EXPECT_TRUE(result.ok) << c.command << ": " << result.text;
-        EXPECT_TRUE(result.datagrams.empty()) << c.command;
+        EXPECT_TRUE(result.ok) << result.text;
+        EXPECT_TRUE(result.datagrams.empty());
         NetworkSettings expected = Network();
         c.expectedChange(expected);
         for (std::size_t i = 0; i < expected.switches.size(); ++i) {
-            EXPECT_EQ(switches.Agents()[i].Settings(), expected.switches[i]) << c.command;
+            EXPECT_EQ(switches.Agents()[i].Settings(), expected.switches[i]);
         }
     }
 }
@@ -72,8 +105,22 @@ TEST(ControlCommands, FlagsTurnBackOff) {
     EXPECT_FALSE(switches.Agents()[1].Settings().loader);
 }
 
+TEST(ControlCommands, TftpFaultsTurnBackOff) {
+    SwitchSet switches(Network());
+    ASSERT_TRUE(RunCommand("tftp-error all 2 Access violation", switches).ok);
+    ASSERT_TRUE(RunCommand("tftp all off", switches).ok);
+    ASSERT_TRUE(RunCommand("tftp-port all other", switches).ok);
+    ASSERT_TRUE(RunCommand("tftp-error 10.77.1.2 off", switches).ok);
+    ASSERT_TRUE(RunCommand("tftp 10.77.1.2 on", switches).ok);
+    ASSERT_TRUE(RunCommand("tftp-port 10.77.1.2 69", switches).ok);
+    EXPECT_EQ(switches.Agents()[1].Settings(), Network().switches[1]);
+    EXPECT_TRUE(switches.Agents()[0].Settings().tftpError);
+}
+
 TEST(ControlCommands, RefuseWhatTheyCannotDo) {
-    const char* const commands[] = {
+    const std::string tooLongError =
+        "tftp-error 10.77.1.1 2 " + std::string(kMaxTftpErrorText + 1, 'e');
+    const std::string commands[] = {
         "",
         "reboot 10.77.1.1",
         "silent 10.77.1.9 on",
@@ -96,8 +143,25 @@ TEST(ControlCommands, RefuseWhatTheyCannotDo) {
         "trap-rate ten 10",
         "trap-rate 1000 1.5",
         "trap-stop",
+        "tftp 10.77.1.1 maybe",
+        "tftp-port 10.77.1.1 70",
+        "tftp-port 10.77.1.1",
+        "tftp-error 10.77.1.1",
+        "tftp-error 10.77.1.1 65536 too big",
+        "tftp-error 10.77.1.1 disk full",
+        tooLongError,
+        "loss 10.77.1.1 101",
+        "loss 10.77.1.1",
+        "loss 10.77.1.1 20 seed",
+        "loss 10.77.1.1 20 4294967296",
+        "restart-delay 10.77.1.1 3601",
+        "restart-delay 10.77.1.9 5",
+        "image",
+        "image nowhere",
+        "image 10.77.1.9",
+        "image 10.77.1.1 /tmp/no-image-here",
     };
-    for (const char* command : commands) {
+    for (const std::string& command : commands) {
         SwitchSet switches(Network());
         const ControlResult result = RunCommand(command, switches);
         EXPECT_FALSE(result.ok) << command;
@@ -226,6 +290,74 @@ TEST(ControlCommands, StatsReportTheTrapCounts) {
     const ControlResult stats = RunControlCommand("stats", switches, traffic);
     ASSERT_TRUE(stats.ok);
     EXPECT_EQ(stats.text, "traps sent 2\ntraps failed 1\nstorm none");
+}
+
+// An upload of `image` into switch `index` of `switches`, as the manager sends it.
+Upload UploadTo(SwitchSet& switches, std::size_t index, const Bytes& image,
+                SteadyTime finished = kStart) {
+    return RunUpload(
+        [&](const Bytes& packet, TftpPort to) {
+            return switches.Agents()[index].HandleTftp(From(packet, to), finished);
+        },
+        image, ClientStyle::AllToPort69);
+}
+
+TEST(ControlCommands, ImageTellsWhatTheSwitchReceivedAndWritesItsBytes) {
+    SwitchSet switches(Network());
+    const ControlResult none = RunCommand("image 10.77.1.2", switches);
+    ASSERT_TRUE(none.ok) << none.text;
+    EXPECT_EQ(none.text, "image none\nstate idle\nreceived 0 lost 0\nsent 0 lost 0\nduplicates 0");
+
+    const Bytes image = Image(1000);
+    ASSERT_TRUE(UploadTo(switches, 1, image).acknowledged);
+    // The same block once more, as after a lost acknowledgement.
+    switches.Agents()[1].HandleTftp(From(DataBlock(2, image)), kStart);
+    const ControlResult told = RunCommand("image 10.77.1.2", switches);
+    ASSERT_TRUE(told.ok) << told.text;
+    EXPECT_EQ(told.text, "image 1000 bytes fnv1a-64 " + Fnv1a64Text(image) +
+                             "\nname C:\\fw\\image.hex\nclient 10.77.0.1:64517\ntrigger no"
+                             "\nelapsed-us 0\nstate restarting\nreceived 4 lost 0\nsent 4 lost 0"
+                             "\nduplicates 1");
+
+    const std::filesystem::path path =
+        std::filesystem::path(::testing::TempDir()) / "fenwick-switch-image.bin";
+    std::filesystem::remove(path);
+    const ControlResult written = RunCommand("image 10.77.1.2 " + path.string(), switches);
+    ASSERT_TRUE(written.ok) << written.text;
+    std::ifstream file(path, std::ios::binary);
+    const Bytes stored((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(stored, image);
+    std::filesystem::remove(path);
+
+    EXPECT_FALSE(RunCommand("image 10.77.1.2 /nonexistent-folder/image.bin", switches).ok);
+}
+
+TEST(ControlCommands, ImageDigestTellsImagesApart) {
+    // FNV-1a 64 of the empty image is its offset basis; one changed byte changes the digest.
+    EXPECT_EQ(Fnv1a64Text(Bytes{}), "cbf29ce484222325");
+    EXPECT_EQ(Fnv1a64Text(Bytes{'a'}), "af63dc4c8601ec8c");
+    Bytes changed = Image(1000);
+    changed[999] ^= 1;
+    EXPECT_NE(Fnv1a64Text(changed), Fnv1a64Text(Image(1000)));
+}
+
+TEST(ControlCommands, LossStartsItsDrawsAfreshFromTheSeed) {
+    const auto lossyUpload = [](SwitchSet& switches) {
+        UploadTo(switches, 0, Image(20000));
+        return switches.Agents()[0].Tftp().Counts();
+    };
+    SwitchSet first(Network());
+    ASSERT_TRUE(RunCommand("loss 10.77.1.1 30 5", first).ok);
+    const TftpCounts counts = lossyUpload(first);
+    EXPECT_GT(counts.receivedDropped + counts.sentDropped, 0u);
+
+    // Draws already made elsewhere do not matter once the command has been given again.
+    SwitchSet second(Network());
+    ASSERT_TRUE(RunCommand("loss 10.77.1.1 50 9", second).ok);
+    lossyUpload(second);
+    second.Agents()[0].FinishRestart(kStart + std::chrono::hours(1));
+    ASSERT_TRUE(RunCommand("loss all 30 5", second).ok);
+    EXPECT_EQ(lossyUpload(second), counts);
 }
 
 } // namespace

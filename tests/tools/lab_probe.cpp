@@ -11,34 +11,30 @@
 #include "codec/pending_set.h"
 #include "codec/text_forms.h"
 #include "control_channel.h"
+#include "lab_sockets.h"
 #include "settings_file.h"
 #include "trap_traffic.h"
 #include "unique_fd.h"
 #include "value_text.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <map>
-#include <netinet/in.h>
 #include <optional>
-#include <poll.h>
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/socket.h>
 #include <vector>
 
 namespace fenwick::sim {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Nanoseconds = std::chrono::nanoseconds;
-using Bytes = std::vector<std::uint8_t>;
+using lab::Bytes;
+using lab::Clock;
+using lab::Nanoseconds;
 
 // Only a bound on a broken lab; a working one answers in milliseconds.
 constexpr auto kGiveUp = std::chrono::seconds(10);
@@ -50,78 +46,25 @@ void Fail(const std::string& what) {
     ++failures;
 }
 
-struct Datagram {
-    Bytes bytes;
-    std::uint32_t source = 0;
-    std::uint16_t sourcePort = 0;
-    Nanoseconds arrival{}; // the kernel's receive time, so that reading slowly does not count
-};
+using lab::Datagram;
+using lab::Receive;
+using lab::RequestHeader;
 
 UniqueFd OpenSocket(std::uint16_t port) {
-    UniqueFd fd(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-    const int on = 1;
-    // Hundreds of answers arrive at once; the default buffer holds about two hundred.
-    const int bytes = 4 << 20;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    if (!fd || setsockopt(fd.Get(), SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0 ||
-        setsockopt(fd.Get(), SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof bytes) != 0 ||
-        setsockopt(fd.Get(), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on) != 0 ||
-        bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        Fail("cannot open a socket on port " + std::to_string(port) + ": " + std::strerror(errno));
-        return UniqueFd();
+    std::string error;
+    UniqueFd fd = lab::OpenSocket(port, error);
+    if (!fd) {
+        Fail(error);
     }
     return fd;
 }
 
 bool SendTo(int fd, std::uint32_t ip, std::uint16_t port, const Bytes& bytes) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(ip);
-    address.sin_port = htons(port);
-    if (sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&address),
-               sizeof address) != static_cast<ssize_t>(bytes.size())) {
-        Fail("sending to " + AddressText(ip) + ": " + std::strerror(errno));
+    if (const auto error = lab::SendDatagram(fd, ip, port, bytes)) {
+        Fail(*error);
         return false;
     }
     return true;
-}
-
-std::optional<Datagram> Receive(int fd, Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    pollfd readable{fd, POLLIN, 0};
-    if (left <= 0 || poll(&readable, 1, static_cast<int>(left)) != 1) {
-        return std::nullopt;
-    }
-    Datagram d;
-    d.bytes.resize(kMaxDatagramLength);
-    sockaddr_in source{};
-    iovec iov{d.bytes.data(), d.bytes.size()};
-    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(timespec))];
-    msghdr message{};
-    message.msg_name = &source;
-    message.msg_namelen = sizeof source;
-    message.msg_iov = &iov;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    const ssize_t got = recvmsg(fd, &message, 0);
-    if (got < 0) {
-        return std::nullopt;
-    }
-    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
-        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
-            timespec stamp;
-            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
-            d.arrival = std::chrono::seconds(stamp.tv_sec) + Nanoseconds(stamp.tv_nsec);
-        }
-    }
-    d.bytes.resize(static_cast<std::size_t>(got));
-    d.source = ntohl(source.sin_addr.s_addr);
-    d.sourcePort = ntohs(source.sin_port);
-    return d;
 }
 
 // The next datagram from `ip`, skipping others (late discovery answers, say).
@@ -134,12 +77,6 @@ std::optional<Datagram> ReceiveFrom(int fd, std::uint32_t ip) {
     }
     Fail("nothing came from " + AddressText(ip));
     return std::nullopt;
-}
-
-Bytes RequestHeader(std::uint16_t code, std::uint32_t key) {
-    Bytes request(kHeaderLength);
-    BuildRequestHeader(code, key, std::span<std::uint8_t, kHeaderLength>(request.data(), 40));
-    return request;
 }
 
 // Checks an answer against the switch's settings: header, source and information.

@@ -28,13 +28,19 @@ TEST(SettingsFile, ReadsEveryKeyAndDefaultsTheRest) {
                              "silent = on\n"
                              "loader = on\n"
                              "error = 4\n"
+                             "tftp = off\n"
+                             "tftp-port = other\n"
+                             "tftp-error = 3 Flash write error\n"
+                             "loss = 20\n"
+                             "loss-seed = 77\n"
+                             "restart-delay = 60\n"
                              "[switch]\r\n"
                              "ip=10.77.1.6\n"
                              "mac=0200 0a4d0106\n";
     std::string error;
     // The blank inside the second MAC address makes it wrong; fix it and read again.
     EXPECT_FALSE(ParseSettingsText(text, error));
-    EXPECT_EQ(error, "line 22: expected 12 hexadecimal digits");
+    EXPECT_EQ(error, "line 28: expected 12 hexadecimal digits");
     std::string fixed = text;
     fixed.replace(fixed.find("0200 0a4d0106"), 13, "02000a4d0106");
     const auto settings = ParseSettingsText(fixed, error);
@@ -49,6 +55,12 @@ TEST(SettingsFile, ReadsEveryKeyAndDefaultsTheRest) {
     first.silent = true;
     first.loader = true;
     first.errorCode = 4;
+    first.tftp = false;
+    first.tftpPort = TftpAnswerPort::Other;
+    first.tftpError = TftpErrorAnswer{3, "Flash write error"};
+    first.lossPercent = 20;
+    first.lossSeed = 77;
+    first.restartSeconds = 60;
     EXPECT_EQ(settings->switches[0], first);
     SwitchSettings second;
     second.ip = Ip("10.77.1.6");
@@ -78,6 +90,15 @@ TEST(SettingsFile, RejectsWhatDoesNotFitAndSaysWhere) {
          "line 6: text longer than 20 characters"},
         {std::string(kHead) + sw + "product = " + std::string(41, 'p') + "\n",
          "line 6: text longer than 40 characters"},
+        {std::string(kHead) + sw + "tftp = 1\n", "line 6: expected on or off"},
+        {std::string(kHead) + sw + "tftp-port = 6969\n", "line 6: expected 69 or other"},
+        {std::string(kHead) + sw + "tftp-error = on\n",
+         "line 6: expected off, or a code to 65535 and a text of at most 1400 characters"},
+        {std::string(kHead) + sw + "tftp-error = 1 " + std::string(1401, 't') + "\n",
+         "line 6: expected off, or a code to 65535 and a text of at most 1400 characters"},
+        {std::string(kHead) + sw + "loss = 101\n", "line 6: expected a percentage"},
+        {std::string(kHead) + sw + "loss-seed = -1\n", "line 6: expected a number"},
+        {std::string(kHead) + sw + "restart-delay = 1h\n", "line 6: expected seconds to 3600"},
         {std::string(kHead) + sw + sw, "switch 2: ip 10.77.1.1 is used twice"},
         {std::string(kHead) + "[switch]\nmac = 02000a4d0101\n", "switch 1: no ip"},
         {std::string(kHead) + "[switch]\nip = 10.77.1.1\n", "switch 1: no mac"},
@@ -103,7 +124,19 @@ TEST(SettingsFile, WhatIsWrittenReadsBackTheSame) {
     odd.protocolVersion = 3;
     odd.loader = true;
     odd.errorCode = 15;
+    odd.tftp = false;
+    odd.tftpPort = TftpAnswerPort::Other;
+    odd.lossPercent = 100;
+    odd.lossSeed = 0xFFFFFFFF;
+    odd.restartSeconds = 0;
     settings.switches.push_back(odd);
+    SwitchSettings refusing = LabSwitch();
+    refusing.ip = Ip("192.168.5.10");
+    refusing.tftpError = TftpErrorAnswer{65535, std::string(kMaxTftpErrorText, 'x')};
+    settings.switches.push_back(refusing);
+    refusing.ip = Ip("192.168.5.11");
+    refusing.tftpError = TftpErrorAnswer{0, ""};
+    settings.switches.push_back(refusing);
     std::string error;
     const auto read = ParseSettingsText(FormatSettingsText(settings), error);
     ASSERT_TRUE(read) << error;

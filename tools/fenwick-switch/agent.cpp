@@ -36,7 +36,7 @@ DeviceRecord RecordOf(const SwitchSettings& s) {
 }
 
 AgentAnswer Agent::Handle(std::span<const std::uint8_t> request, Reception reception) {
-    if (request.size() < kHeaderLength || settings_.silent) {
+    if (request.size() < kHeaderLength || settings_.silent || settings_.restarting) {
         return {};
     }
     const PacketHeader header = DecodeHeader(request);
@@ -60,8 +60,16 @@ AgentAnswer Agent::Handle(std::span<const std::uint8_t> request, Reception recep
         // by address, so the header's Mac is not checked, but a broadcast copy is not for us.
         return reception == Reception::Unicast ? Set(kCommandSetUnicastReply, header.Sequence, body)
                                                : AgentAnswer{};
-    case kCommandUpgradeTrigger:
-        return macMatches ? Trigger(header.Sequence, body) : AgentAnswer{};
+    case kCommandUpgradeTrigger: {
+        if (!macMatches) {
+            return {};
+        }
+        AgentAnswer answer = Trigger(header.Sequence, body);
+        if (answer.event == AgentEvent::UpgradeTriggered) {
+            tftp_.NoteTrigger();
+        }
+        return answer;
+    }
     default:
         return {};
     }
@@ -133,6 +141,28 @@ std::vector<std::uint8_t> Agent::Reply(std::uint16_t code, std::uint16_t sequenc
         AppendInformation(reply, settings_);
     }
     return reply;
+}
+
+TftpResult Agent::HandleTftp(const TftpIncoming& datagram, SteadyTime now) {
+    TftpResult result = tftp_.Handle(datagram, settings_, now);
+    if (result.completed) {
+        settings_.restarting = true;
+        restartEnds_ = now + std::chrono::seconds(settings_.restartSeconds);
+    }
+    return result;
+}
+
+bool Agent::FinishRestart(SteadyTime now) {
+    if (!restartEnds_ || now < *restartEnds_) {
+        return false;
+    }
+    restartEnds_.reset();
+    settings_.restarting = false;
+    // A switch upgraded from its boot loader starts the new firmware: it answers discovery
+    // with its information again, which is what the manager's confirmation looks for.
+    settings_.loader = false;
+    tftp_.EndRestart();
+    return true;
 }
 
 std::vector<std::uint8_t> Agent::BuildTrap(std::string_view text) const {

@@ -4,8 +4,10 @@
 
 #include "codec/device_record.h"
 #include "switch_settings.h"
+#include "tftp_server.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -36,11 +38,23 @@ struct AgentAnswer {
 class Agent {
 public:
     Agent(const SwitchSettings& settings, std::uint32_t agentKey)
-        : settings_(settings), agentKey_(agentKey) {}
+        : settings_(settings), agentKey_(agentKey), tftp_(settings.lossSeed) {}
 
     // Requests with another agent key or a direction other than 0 are not answered, nor is
-    // anything while the switch is silent.
+    // anything while the switch is silent or restarting.
     AgentAnswer Handle(std::span<const std::uint8_t> request, Reception reception);
+
+    // A datagram for this switch's TFTP server. When it completes an image the switch restarts:
+    // silent until `now` plus its restart delay.
+    TftpResult HandleTftp(const TftpIncoming& datagram, SteadyTime now);
+    // When the running restart ends, if one runs.
+    std::optional<SteadyTime> RestartEnds() const { return restartEnds_; }
+    // Ends the restart once its time has come, out of the boot loader if it was in it; returns
+    // whether it did.
+    bool FinishRestart(SteadyTime now);
+
+    TftpServer& Tftp() { return tftp_; }
+    const TftpServer& Tftp() const { return tftp_; }
 
     // A trap (code 9): the switch's address and the text with a terminating zero, the text cut
     // so that the datagram fits the manager's 1500-byte receive buffer.
@@ -58,6 +72,8 @@ private:
 
     SwitchSettings settings_;
     std::uint32_t agentKey_;
+    TftpServer tftp_;
+    std::optional<SteadyTime> restartEnds_;
 };
 
 } // namespace fenwick::sim

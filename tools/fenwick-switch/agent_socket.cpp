@@ -60,6 +60,15 @@ std::optional<AgentSocket> AgentSocket::Open(std::uint16_t port, std::string& er
     return AgentSocket(std::move(fd));
 }
 
+std::uint16_t AgentSocket::LocalPort() const {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (getsockname(fd_.Get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        return 0;
+    }
+    return ntohs(address.sin_port);
+}
+
 int AgentSocket::Receive(ReceivedDatagram& out) {
     out.bytes.resize(kMaxDatagramLength);
     sockaddr_in source{};

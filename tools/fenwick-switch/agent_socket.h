@@ -1,4 +1,5 @@
-// The one UDP socket through which all simulated switches of a process receive and answer.
+// The one UDP socket through which all simulated switches of a process receive and answer (the
+// TFTP server's port 69 and its transfer port are two more of the kind).
 // It is bound to the wildcard address so that it hears broadcasts as well as every switch's
 // own address (a socket bound to a unicast address hears no broadcast on Linux); IP_PKTINFO
 // tells where each datagram was sent, and each answer leaves from its switch's own address.
@@ -28,6 +29,8 @@ public:
     static std::optional<AgentSocket> Open(std::uint16_t port, std::string& error);
 
     int Fd() const { return fd_.Get(); }
+    // The port it is bound to (the one the system chose when it was opened with port 0).
+    std::uint16_t LocalPort() const;
 
     // Reads one datagram without waiting: 1 when one was read, 0 when none is pending, -1 on
     // error (errno set). Datagrams longer than the protocol's 1500 bytes are read and dropped.

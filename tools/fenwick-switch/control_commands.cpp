@@ -1,10 +1,13 @@
 #include "control_commands.h"
 
 #include "codec/text_forms.h"
+#include "fnv1a.h"
 #include "settings_file.h"
 #include "trap_traffic.h"
 #include "value_text.h"
 
+#include <chrono>
+#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -44,15 +47,15 @@ std::vector<Agent*> Select(std::string_view target, SwitchSet& switches, std::st
 
 // "IP|all VALUE": parses VALUE with `parse` and hands it to `apply` for each switch named.
 template <typename T>
-ControlResult ForEachSelected(std::string_view arguments, SwitchSet& switches,
-                              const std::function<std::optional<T>(std::string_view)>& parse,
-                              const char* expected,
-                              const std::function<void(SwitchSettings&, T)>& apply) {
+ControlResult ForEachAgent(std::string_view arguments, SwitchSet& switches,
+                           const std::function<std::optional<T>(std::string_view)>& parse,
+                           const std::string& expected,
+                           const std::function<void(Agent&, T)>& apply) {
     std::string_view valueText;
     const std::string_view target = FirstWord(arguments, valueText);
     const std::optional<T> value = parse(valueText);
     if (target.empty() || !value) {
-        return Fail(std::string("expected IP|all ") + expected);
+        return Fail("expected IP|all " + expected);
     }
     std::string error;
     const std::vector<Agent*> selected = Select(target, switches, error);
@@ -60,9 +63,91 @@ ControlResult ForEachSelected(std::string_view arguments, SwitchSet& switches,
         return Fail(error);
     }
     for (Agent* agent : selected) {
-        apply(agent->Settings(), *value);
+        apply(*agent, *value);
     }
     return Done();
+}
+
+// The same for commands that change settings alone.
+template <typename T>
+ControlResult ForEachSelected(std::string_view arguments, SwitchSet& switches,
+                              const std::function<std::optional<T>(std::string_view)>& parse,
+                              const std::string& expected,
+                              const std::function<void(SwitchSettings&, T)>& apply) {
+    return ForEachAgent<T>(arguments, switches, parse, expected,
+                           [&apply](Agent& agent, T value) { apply(agent.Settings(), value); });
+}
+
+struct LossRequest {
+    std::uint32_t percent = 0;
+    std::uint32_t seed = 1;
+};
+
+// "PERCENT [SEED]".
+std::optional<LossRequest> ParseLoss(std::string_view text) {
+    std::string_view seedText;
+    const auto percent = ParseNumber(FirstWord(text, seedText), kMaxLossPercent);
+    const auto seed =
+        seedText.empty() ? std::optional<std::uint32_t>(1) : ParseNumber(seedText, 0xFFFFFFFF);
+    if (!percent || !seed) {
+        return std::nullopt;
+    }
+    return LossRequest{*percent, *seed};
+}
+
+// Loss starts afresh from its seed, so that a test that sends the same packets loses the same.
+ControlResult Loss(std::string_view arguments, SwitchSet& switches) {
+    return ForEachAgent<LossRequest>(arguments, switches, ParseLoss, "PERCENT [SEED]",
+                                     [](Agent& agent, LossRequest loss) {
+                                         agent.Settings().lossPercent = loss.percent;
+                                         agent.Settings().lossSeed = loss.seed;
+                                         agent.Tftp().SeedLoss(loss.seed);
+                                     });
+}
+
+// "IP [PATH]": what the switch's TFTP server holds, and the image's bytes written to PATH.
+ControlResult Image(std::string_view arguments, SwitchSet& switches) {
+    std::string_view path;
+    const auto ip = ParseAddress(FirstWord(arguments, path));
+    if (!ip) {
+        return Fail("expected image IP [PATH]");
+    }
+    const Agent* agent = switches.FindByAddress(*ip);
+    if (agent == nullptr) {
+        return Fail("no switch at " + AddressText(*ip));
+    }
+    const TftpServer& server = agent->Tftp();
+    const auto& image = server.Image();
+    if (!path.empty()) {
+        if (!image) {
+            return Fail("switch " + AddressText(*ip) + " has received no image");
+        }
+        std::ofstream file(std::string(path), std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(image->bytes.data()),
+                   static_cast<std::streamsize>(image->bytes.size()));
+        if (!file.flush()) {
+            return Fail("cannot write " + std::string(path));
+        }
+    }
+    std::string text;
+    if (image) {
+        text = "image " + std::to_string(image->bytes.size()) + " bytes fnv1a-64 " +
+               Fnv1a64Text(image->bytes) + "\nname " + Printable(image->fileName) + "\nclient " +
+               AddressText(image->client) + ":" + std::to_string(image->clientPort) + "\ntrigger " +
+               (image->afterTrigger ? "yes" : "no") + "\nelapsed-us " +
+               std::to_string(
+                   std::chrono::duration_cast<std::chrono::microseconds>(image->elapsed).count());
+    } else {
+        text = "image none";
+    }
+    const TftpCounts& counts = server.Counts();
+    text += "\nstate " +
+            (agent->Settings().restarting ? std::string("restarting") : server.StateText()) +
+            "\nreceived " + std::to_string(counts.received) + " lost " +
+            std::to_string(counts.receivedDropped) + "\nsent " + std::to_string(counts.sent) +
+            " lost " + std::to_string(counts.sentDropped) + "\nduplicates " +
+            std::to_string(counts.duplicates);
+    return Done(text);
 }
 
 ControlResult Trap(std::string_view arguments, SwitchSet& switches) {
@@ -183,6 +268,32 @@ const std::vector<Command>& Commands() {
                      sw.errorCode = static_cast<std::uint8_t>(n);
                  });
          })},
+        {"tftp", OnSwitches([](std::string_view a, SwitchSet& s) {
+             return ForEachSelected<bool>(a, s, ParseSwitch, "on|off",
+                                          [](SwitchSettings& sw, bool on) { sw.tftp = on; });
+         })},
+        {"tftp-port", OnSwitches([](std::string_view a, SwitchSet& s) {
+             return ForEachSelected<TftpAnswerPort>(
+                 a, s, ParseTftpPort, "69|other",
+                 [](SwitchSettings& sw, TftpAnswerPort port) { sw.tftpPort = port; });
+         })},
+        {"tftp-error", OnSwitches([](std::string_view a, SwitchSet& s) {
+             return ForEachSelected<std::optional<TftpErrorAnswer>>(
+                 a, s, ParseTftpError,
+                 "off|CODE [TEXT], CODE 0..65535, TEXT up to " + std::to_string(kMaxTftpErrorText) +
+                     " characters",
+                 [](SwitchSettings& sw, std::optional<TftpErrorAnswer> error) {
+                     sw.tftpError = std::move(error);
+                 });
+         })},
+        {"loss", OnSwitches(Loss)},
+        {"restart-delay", OnSwitches([](std::string_view a, SwitchSet& s) {
+             return ForEachSelected<std::uint32_t>(
+                 a, s, [](std::string_view v) { return ParseNumber(v, kMaxRestartSeconds); },
+                 "SECONDS, 0..3600",
+                 [](SwitchSettings& sw, std::uint32_t seconds) { sw.restartSeconds = seconds; });
+         })},
+        {"image", OnSwitches(Image)},
         {"version", OnSwitches([](std::string_view a, SwitchSet& s) {
              return ForEachSelected<std::uint32_t>(
                  a, s, [](std::string_view v) { return ParseNumber(v, 0xFFFF); }, "0..65535",

@@ -14,11 +14,21 @@
 //   loader IP|all on|off      boot loader mode (code 12 to discovery and polls)
 //   error IP|all N            error code N (0..15) in every reply; 0 for none
 //   version IP|all N          protocol version N in every header
+//   tftp IP|all on|off        the TFTP server on port 69 answers, or not
+//   tftp-port IP|all 69|other where the TFTP server answers from; data is taken on 69 always
+//   tftp-error IP|all off|CODE [TEXT]
+//                             answer every write request with that error packet
+//   loss IP|all PERCENT [SEED]
+//                             lose that share of TFTP packets received and sent, drawn
+//                             afresh from SEED (1 by default)
+//   restart-delay IP|all SECONDS
+//                             silent that long after an image has been written
+//   image IP [PATH]           the last image received: size, FNV-1a digest, name, client,
+//                             time; the server's state and packet counts; its bytes to PATH
 //   help                      this list
 //
 // Storm and burst traps carry a sequence number: "TEXT 000123 from 10.77.1.5".
-// Room is kept for more (the firmware transfer, restart delays): each command is one entry of
-// the table in control_commands.cpp.
+// Each command is one entry of the table in control_commands.cpp.
 #pragma once
 
 #include "outgoing_datagram.h"

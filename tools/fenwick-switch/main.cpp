@@ -104,6 +104,15 @@ int Run(const RunArguments& arguments) {
     if (!socket) {
         return Complain(error);
     }
+    // Port 69 needs root, as the lab has; the transfer port is any the system gives.
+    auto tftpServer = AgentSocket::Open(kTftpServerPort, error);
+    if (!tftpServer) {
+        return Complain("tftp: " + error);
+    }
+    auto tftpTransfer = AgentSocket::Open(0, error);
+    if (!tftpTransfer) {
+        return Complain("tftp: " + error);
+    }
     std::optional<AddressAssigner> addresses;
     if (!arguments.interface.empty()) {
         addresses = AddressAssigner::Open(arguments.interface, arguments.prefixLength, error);
@@ -118,9 +127,12 @@ int Run(const RunArguments& arguments) {
             return Complain(error);
         }
     }
-    std::fprintf(stderr, "fenwick-switch: %zu switches on port %u, agent key %s\n",
+    std::fprintf(stderr,
+                 "fenwick-switch: %zu switches on port %u, agent key %s; TFTP on port %u, "
+                 "transfer port %u\n",
                  settings->switches.size(), settings->AgentPort(),
-                 AgentKeyText(settings->agentKey).c_str());
+                 AgentKeyText(settings->agentKey).c_str(), kTftpServerPort,
+                 tftpTransfer->LocalPort());
     if (arguments.readyFd >= 0) {
         const UniqueFd ready(arguments.readyFd);
         static constexpr char kReady[] = "ready\n";
@@ -128,8 +140,10 @@ int Run(const RunArguments& arguments) {
             return Complain("cannot write to --ready-fd " + std::to_string(arguments.readyFd));
         }
     }
-    SwitchRunner runner(SwitchSet(*settings), std::move(*socket), std::move(control),
-                        std::move(addresses), std::move(signals), arguments.verbose);
+    SwitchRunner runner(SwitchSet(*settings), std::move(*socket),
+                        TftpSockets{std::move(*tftpServer), std::move(*tftpTransfer)},
+                        std::move(control), std::move(addresses), std::move(signals),
+                        arguments.verbose);
     return runner.Run();
 }
 

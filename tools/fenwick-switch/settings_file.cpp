@@ -1,6 +1,7 @@
 #include "settings_file.h"
 
 #include "codec/text_forms.h"
+#include "packet_loss.h"
 #include "value_text.h"
 
 #include <set>
@@ -45,6 +46,46 @@ bool SetSwitchFlag(bool& field, std::string_view value, std::string& error) {
     }
     field = *on;
     return true;
+}
+
+// The keys of the firmware upgrade's TFTP server and restart.
+bool ApplyUpgradeKey(SwitchSettings& sw, std::string_view key, std::string_view value,
+                     std::string& error) {
+    if (key == "tftp") {
+        return SetSwitchFlag(sw.tftp, value, error);
+    }
+    if (key == "tftp-port") {
+        const auto port = ParseTftpPort(value);
+        if (!port) {
+            error = "expected 69 or other";
+            return false;
+        }
+        sw.tftpPort = *port;
+        return true;
+    }
+    if (key == "tftp-error") {
+        const auto answer = ParseTftpError(value);
+        if (!answer) {
+            error = "expected off, or a code to 65535 and a text of at most " +
+                    std::to_string(kMaxTftpErrorText) + " characters";
+            return false;
+        }
+        sw.tftpError = *answer;
+        return true;
+    }
+    if (key == "loss") {
+        return SetNumber(sw.lossPercent, ParseNumber(value, kMaxLossPercent), "a percentage",
+                         error);
+    }
+    if (key == "loss-seed") {
+        return SetNumber(sw.lossSeed, ParseNumber(value, 0xFFFFFFFF), "a number", error);
+    }
+    if (key == "restart-delay") {
+        return SetNumber(sw.restartSeconds, ParseNumber(value, kMaxRestartSeconds),
+                         "seconds to 3600", error);
+    }
+    error = "unknown key \"" + std::string(key) + "\"";
+    return false;
 }
 
 bool ApplySwitchKey(SwitchSettings& sw, std::string_view key, std::string_view value,
@@ -99,8 +140,7 @@ bool ApplySwitchKey(SwitchSettings& sw, std::string_view key, std::string_view v
     if (key == "error") {
         return SetNumber(sw.errorCode, ParseNumber(value, kMaxErrorCode), "a number to 15", error);
     }
-    error = "unknown key \"" + std::string(key) + "\"";
-    return false;
+    return ApplyUpgradeKey(sw, key, value, error);
 }
 
 bool ApplyNetworkKey(NetworkSettings& settings, std::string_view key, std::string_view value,
@@ -142,16 +182,6 @@ bool CheckSwitches(const NetworkSettings& settings, std::string& error) {
         }
     }
     return true;
-}
-
-std::string Printable(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            c = '?';
-        }
-    }
-    return out;
 }
 
 } // namespace
@@ -229,6 +259,12 @@ std::string FormatSwitchBlock(const SwitchSettings& sw) {
     add("silent", SwitchText(sw.silent));
     add("loader", SwitchText(sw.loader));
     add("error", std::to_string(sw.errorCode));
+    add("tftp", SwitchText(sw.tftp));
+    add("tftp-port", TftpPortText(sw.tftpPort));
+    add("tftp-error", TftpErrorText(sw.tftpError));
+    add("loss", std::to_string(sw.lossPercent));
+    add("loss-seed", std::to_string(sw.lossSeed));
+    add("restart-delay", std::to_string(sw.restartSeconds));
     return out;
 }
 

@@ -19,6 +19,14 @@
 //   silent = off                  on: answers nothing
 //   loader = off                  on: answers discovery and polls with code 12
 //   error = 0                     0..15, put in every reply's Status; a set is then refused
+//   tftp = on                     off: no TFTP server answers on port 69
+//   tftp-port = 69                69, or other: the server answers from a transfer port of its
+//                                   own and still takes data on 69
+//   tftp-error = off              or CODE TEXT: every write request is answered with that
+//                                   error packet (TEXT up to 1400 characters)
+//   loss = 0                      percent of the TFTP packets received and sent that are lost
+//   loss-seed = 1                   on purpose, drawn from a generator seeded with loss-seed
+//   restart-delay = 5             seconds the switch is silent after an image has been written
 //
 // Keys left out of a switch take the values shown, except the texts, which default to empty.
 #pragma once

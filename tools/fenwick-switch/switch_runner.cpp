@@ -27,6 +27,22 @@ const timespec* PollTimeout(std::optional<SteadyTime> wake, timespec& room) {
     return &room;
 }
 
+// Reads every datagram waiting on `socket` and hands each to `serve`.
+template <typename Serve> void Drain(AgentSocket& socket, const char* what, Serve serve) {
+    ReceivedDatagram datagram;
+    for (;;) {
+        const int got = socket.Receive(datagram);
+        if (got == 0) {
+            return;
+        }
+        if (got < 0) {
+            std::fprintf(stderr, "fenwick-switch: %s: %s\n", what, std::strerror(errno));
+            return;
+        }
+        serve(datagram);
+    }
+}
+
 } // namespace
 
 int SwitchRunner::Run() {
@@ -34,6 +50,8 @@ int SwitchRunner::Run() {
         std::vector<pollfd> watched;
         watched.push_back({signals_.Get(), POLLIN, 0});
         watched.push_back({socket_.Fd(), POLLIN, 0});
+        watched.push_back({tftp_.server.Fd(), POLLIN, 0});
+        watched.push_back({tftp_.transfer.Fd(), POLLIN, 0});
         if (control_) {
             watched.push_back({control_->Fd(), POLLIN, 0});
         }
@@ -41,8 +59,7 @@ int SwitchRunner::Run() {
             watched.push_back({client.Fd(), POLLIN, 0});
         }
         timespec room{};
-        if (ppoll(watched.data(), watched.size(), PollTimeout(traffic_.NextWake(), room), nullptr) <
-            0) {
+        if (ppoll(watched.data(), watched.size(), PollTimeout(NextWake(), room), nullptr) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -55,8 +72,15 @@ int SwitchRunner::Run() {
         if (watched[1].revents != 0) {
             ServeRequests();
         }
+        if (watched[2].revents != 0) {
+            ServeTftp(tftp_.server, TftpPort::Server);
+        }
+        if (watched[3].revents != 0) {
+            ServeTftp(tftp_.transfer, TftpPort::Transfer);
+        }
+        const std::size_t controlIndex = 4;
         // Clients first, then new ones: `watched` lists the clients that existed before.
-        std::size_t index = control_ ? 3 : 2;
+        std::size_t index = control_ ? controlIndex + 1 : controlIndex;
         for (auto client = clients_.begin(); client != clients_.end(); ++index) {
             const auto current = client++;
             if (watched[index].revents != 0) {
@@ -66,10 +90,61 @@ int SwitchRunner::Run() {
                 }
             }
         }
-        if (control_ && watched[2].revents != 0) {
+        if (control_ && watched[controlIndex].revents != 0) {
             AcceptClients();
         }
+        FinishRestarts();
         SendDueTraps();
+    }
+}
+
+std::optional<SteadyTime> SwitchRunner::NextWake() const {
+    std::optional<SteadyTime> wake = traffic_.NextWake();
+    for (const Agent& agent : switches_.Agents()) {
+        if (const auto end = agent.RestartEnds(); end && (!wake || *end < *wake)) {
+            wake = end;
+        }
+    }
+    return wake;
+}
+
+void SwitchRunner::FinishRestarts() {
+    const SteadyTime now = std::chrono::steady_clock::now();
+    for (Agent& agent : switches_.Agents()) {
+        if (agent.FinishRestart(now)) {
+            std::fprintf(stderr, "fenwick-switch: switch %s is back after its restart\n",
+                         AddressText(agent.Settings().ip).c_str());
+        }
+    }
+}
+
+void SwitchRunner::ServeTftp(AgentSocket& socket, TftpPort arrivedOn) {
+    Drain(socket, "tftp receive",
+          [this, arrivedOn](const ReceivedDatagram& datagram) { ServeTftp(datagram, arrivedOn); });
+}
+
+void SwitchRunner::ServeTftp(const ReceivedDatagram& datagram, TftpPort arrivedOn) {
+    // A TFTP transfer is between two addresses: a broadcast reaches no switch.
+    Agent* agent = switches_.FindByAddress(datagram.destination);
+    if (agent == nullptr) {
+        return;
+    }
+    const std::uint32_t ip = agent->Settings().ip;
+    const TftpResult result =
+        agent->HandleTftp({datagram.bytes, datagram.source, datagram.sourcePort, arrivedOn},
+                          std::chrono::steady_clock::now());
+    for (const std::string& note : result.notes) {
+        std::fprintf(stderr, "fenwick-switch: tftp %s: %s\n", AddressText(ip).c_str(),
+                     note.c_str());
+    }
+    for (const TftpOutgoing& packet : result.packets) {
+        AgentSocket& from = packet.from == TftpPort::Server ? tftp_.server : tftp_.transfer;
+        const OutgoingDatagram out{ip, packet.destination, packet.port, packet.bytes};
+        std::string error;
+        if (from.SendAll(std::span(&out, 1), error) != 0) {
+            std::fprintf(stderr, "fenwick-switch: tftp %s: %s\n", AddressText(ip).c_str(),
+                         error.c_str());
+        }
     }
 }
 
@@ -89,18 +164,7 @@ void SwitchRunner::SendDueTraps() {
 }
 
 void SwitchRunner::ServeRequests() {
-    ReceivedDatagram request;
-    for (;;) {
-        const int got = socket_.Receive(request);
-        if (got == 0) {
-            return;
-        }
-        if (got < 0) {
-            std::fprintf(stderr, "fenwick-switch: receive: %s\n", std::strerror(errno));
-            return;
-        }
-        Serve(request);
-    }
+    Drain(socket_, "receive", [this](const ReceivedDatagram& request) { Serve(request); });
 }
 
 void SwitchRunner::Serve(const ReceivedDatagram& request) {
@@ -163,8 +227,7 @@ void SwitchRunner::AfterAnswer(const Agent& agent, AgentEvent event, std::uint32
         return;
     }
     case AgentEvent::UpgradeTriggered:
-        // The firmware transfer (a TFTP server on port 69 of this switch's address, then a
-        // restart delay) is not simulated yet; it starts from here.
+        // The agent has told its TFTP server, which notes it with the next write request.
         std::fprintf(stderr, "fenwick-switch: upgrade triggered on %s (%s)\n",
                      AddressText(agent.Settings().ip).c_str(), mac.c_str());
         return;

@@ -30,6 +30,9 @@ std::string TrapRefusal(const SwitchSettings& settings) {
     if (settings.silent) {
         return "switch " + AddressText(settings.ip) + " is silent";
     }
+    if (settings.restarting) {
+        return "switch " + AddressText(settings.ip) + " is restarting";
+    }
     if (settings.trapReceiver == 0) {
         return "switch " + AddressText(settings.ip) + " has no trap receiver";
     }

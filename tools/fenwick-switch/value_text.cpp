@@ -90,4 +90,51 @@ std::string_view FirstWord(std::string_view text, std::string_view& rest) {
     return text.substr(0, end);
 }
 
+std::optional<TftpAnswerPort> ParseTftpPort(std::string_view text) {
+    if (text == "69") {
+        return TftpAnswerPort::Server;
+    }
+    if (text == "other") {
+        return TftpAnswerPort::Other;
+    }
+    return std::nullopt;
+}
+
+const char* TftpPortText(TftpAnswerPort port) {
+    return port == TftpAnswerPort::Server ? "69" : "other";
+}
+
+std::optional<std::optional<TftpErrorAnswer>> ParseTftpError(std::string_view text) {
+    if (text == "off") {
+        return std::optional<TftpErrorAnswer>();
+    }
+    std::string_view message;
+    const auto code = ParseNumber(FirstWord(text, message), 0xFFFF);
+    if (!code || message.size() > kMaxTftpErrorText) {
+        return std::nullopt;
+    }
+    return TftpErrorAnswer{static_cast<std::uint16_t>(*code), std::string(message)};
+}
+
+std::string TftpErrorText(const std::optional<TftpErrorAnswer>& error) {
+    if (!error) {
+        return "off";
+    }
+    std::string text = std::to_string(error->code);
+    if (!error->text.empty()) {
+        text += ' ' + Printable(error->text);
+    }
+    return text;
+}
+
+std::string Printable(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return out;
+}
+
 } // namespace fenwick::sim

@@ -1,6 +1,8 @@
 // The small value syntaxes shared by the settings file, the command line and the control channel.
 #pragma once
 
+#include "switch_settings.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -27,11 +29,23 @@ inline const char* SwitchText(bool on) {
     return on ? "on" : "off";
 }
 
+// Where a TFTP server answers from: "69" or "other".
+std::optional<TftpAnswerPort> ParseTftpPort(std::string_view text);
+const char* TftpPortText(TftpAnswerPort port);
+
+// The error a TFTP server answers with: "off" (none), or "CODE [TEXT]", CODE 0..65535 and TEXT
+// up to kMaxTftpErrorText characters. Nothing when the text fits neither.
+std::optional<std::optional<TftpErrorAnswer>> ParseTftpError(std::string_view text);
+std::string TftpErrorText(const std::optional<TftpErrorAnswer>& error);
+
 // 8 uppercase hexadecimal digits.
 std::string AgentKeyText(std::uint32_t key);
 
 // Without leading and trailing blanks and tabs.
 std::string_view Trim(std::string_view text);
+
+// The text with control characters written as '?', for one line of a file or log.
+std::string Printable(std::string_view text);
 
 // Splits off the first blank-separated word; `rest` is what follows it, trimmed.
 std::string_view FirstWord(std::string_view text, std::string_view& rest);

@@ -1,6 +1,7 @@
 #include "manager_core.h"
 
 #include "core/app/app_texts.h"
+#include "core/firmware/tftp_transfer.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/monitor_file.h"
 #include "core/lists/monitor_list_service.h"
@@ -44,7 +45,9 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
       dispatcher_(std::make_unique<ReplyDispatcher>(state, boxes_, *discovery_, *trapReception_)),
       polling_(std::make_unique<LivenessPolling>(state, boxes_, ports.timers, ports.clock,
                                                  *sockets_, *monitor_, *eventLog_,
-                                                 std::move(applicationName))) {
+                                                 std::move(applicationName))),
+      tftp_(
+          std::make_unique<TftpTransfer>(state, boxes_, ports.sockets, ports.timers, *eventLog_)) {
     new SelectionRule(lists_.discovery, lists_.discoverySelection, lists_.monitor,
                       lists_.monitorSelection, this);
 }
@@ -72,6 +75,7 @@ void ManagerCore::Initialise() {
     state_.Pending.WritePendingSetIp(0);
     SetFieldText(state_.Reply.UpgradeTargetMac, {});
     state_.Reply.TriggerAcknowledged = 0;
+    state_.Upgrade = UpgradeValues{};
 }
 
 void ManagerCore::Shutdown() {

@@ -23,6 +23,7 @@ namespace fenwick {
 
 class DiscoveryService;
 class EventLog;
+class TftpTransfer;
 class LivenessPolling;
 class MonitorFile;
 class MonitorListService;
@@ -88,6 +89,8 @@ public:
     void ViewTrap();
     TrapList& Traps() { return *trapList_; }
     EventLog& Log() { return *eventLog_; }
+    // The firmware transfer the upgrade window starts, cancels and follows.
+    TftpTransfer& Tftp() { return *tftp_; }
     // What the TrapIndicator shows; the window follows its signal.
     TrapIndicator& Indicator() { return *trapIndicator_; }
 
@@ -115,6 +118,7 @@ private:
     std::unique_ptr<DiscoveryService> discovery_;
     std::unique_ptr<ReplyDispatcher> dispatcher_;
     std::unique_ptr<LivenessPolling> polling_;
+    std::unique_ptr<TftpTransfer> tftp_;
 };
 
 } // namespace fenwick

@@ -14,6 +14,13 @@ namespace fenwick {
 // The poll interval at start-up, and the one the menu shows checked then.
 inline constexpr int kInitialRefreshSeconds = 15;
 
+// What an upgrade's window and its transfer share; cleared at start-up, kept after an upgrade.
+struct UpgradeValues {
+    std::uint32_t UpgradeTargetIp = 0; // the device's address, host order
+    char FirmwarePath[128] = {};       // the image file last chosen or started, 8-bit path
+    std::uint32_t UpgradeBytesSent = 0;
+};
+
 struct ProgramState {
     ProtocolValues Protocol; // AgentKey and the three ports, from the definition file
     ReplyContext Reply;      // what the reply checks read and advance (SetSequence, flags)
@@ -23,6 +30,7 @@ struct ProgramState {
     TrapEntryTable TrapTable{};
     std::int32_t TrapCount = 0;
     int RefreshSeconds = kInitialRefreshSeconds; // seconds between two polling cycles
+    UpgradeValues Upgrade;
 };
 
 } // namespace fenwick

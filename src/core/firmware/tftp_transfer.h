@@ -1,0 +1,127 @@
+// The TFTP write of a firmware image to the device being upgraded (RFC 1350, "octet" mode, one
+// 512-byte block outstanding at a time), as a state machine on the event loop: a datagram on
+// its socket, a tick of timer 1 (data) or timer 2 (write request), the end of the pause after
+// the final acknowledgement, and the operator's cancel each have one handler.
+//
+// Differences from RFC 1350 the devices rely on: every packet goes to port 69 of the device,
+// never to the port it answers from; the local port is fixed; no error packet is ever sent; the
+// file name is the local path of the image. Acknowledgements and errors are taken only from
+// the device's address (from any port, since devices answer from another one): any other host
+// on the segment could otherwise skip blocks of an image or abort an upgrade.
+//
+// The image is opened and read anew for every block, so that a file chosen with "Browse" while
+// a transfer runs supplies the blocks that follow; each block costs one open, seek and read.
+#pragma once
+
+#include "core/app/program_state.h"
+#include "core/app/unstacked_boxes.h"
+#include "core/monitor/event_log.h"
+#include "core/ports/datagram_socket.h"
+#include "core/ports/timers.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace fenwick {
+
+enum class TftpState {
+    Idle,       // no socket, no timers
+    Requesting, // the write request is out; timer 2 repeats it
+    Sending,    // block LastBlockSent is out; timer 1 repeats it
+    Complete,   // the final block is acknowledged; the pause before FinishTransfer runs
+};
+
+class TftpTransfer final : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr std::uint16_t kLocalPort = 64517;
+    static constexpr std::uint16_t kDevicePort = 69;
+    static constexpr int kTickMilliseconds = 1000; // timers 1 and 2
+    // Retry policy: each timer lets one tick pass after a send and resends on the next. The
+    // write request is resent 5 times, "Device not found" coming with the fifth; a data block
+    // is resent 5 times, and the transfer fails on the second tick after the fifth.
+    static constexpr int kRequestRetransmissions = 5;
+    static constexpr int kDataRetransmissions = 5;
+    // The device writes the image after the final acknowledgement; the window waits this long
+    // before it closes and the confirmation begins.
+    static constexpr int kCompletionPauseMilliseconds = 5000;
+    // A device's error text is used up to this many characters (with the reboot notice it
+    // fits the box's 100-character text).
+    static constexpr std::size_t kErrorTextLimit = 45;
+
+    // Reads UpgradeTargetIp and FirmwarePath from `state` and keeps UpgradeBytesSent there.
+    TftpTransfer(ProgramState& state, UnstackedBoxes& boxes, DatagramSocketFactory& sockets,
+                 Timers& timers, EventLog& log, QObject* parent = nullptr);
+    ~TftpTransfer() override;
+
+    // Opens the socket on kLocalPort, starts timer 2 and sends the write request to
+    // UpgradeTargetIp. false after "Creat tftp socket error", "Bind tftps socket error" (also
+    // while a transfer still holds the port) or "Write request send error"; nothing then runs.
+    [[nodiscard]] bool StartTftpTransfer();
+    // Clears the data side of the transfer (the write request's retry count is kept for the
+    // run of the program); called when the upgrade window opens.
+    void ResetTransferState();
+    // The operator cancels or closes the window: socket closed, timers stopped, nothing more
+    // sent, UpgradeBytesSent 0. Ignored during the pause after the final acknowledgement: the
+    // device is writing the image and the confirmation must follow.
+    void Cancel();
+
+    TftpState State() const { return state_; }
+
+signals:
+    // The text for the Upgrade State field.
+    void upgradeStateChanged(const QString& text);
+    // The final block is acknowledged: the window ignores input for the pause that follows.
+    void finalAcknowledged();
+    // The window is to close: after the pause (`completed`, the confirmation follows) or after
+    // a device's error packet (not completed, nothing follows).
+    void transferEnded(bool completed);
+
+private:
+    // The transfer's counters, named as the behaviour describes them.
+    struct Counters {
+        std::uint32_t FirmwareFileSize = 0; // taken afresh whenever a block is read
+        std::uint16_t LastBlockSent = 0;
+        std::optional<std::uint16_t> FinalBlock; // once the short block has been sent
+        int DataRetries = 0;       // data resends since the last acknowledgement of any block
+        bool DataTickSeen = false; // timer 1 has ticked once since the last send
+        int RequestRetries = 0;
+        bool RequestTickSeen = false; // cleared only when the write request is acknowledged
+    };
+
+    void OnDatagram();
+    void OnDataTick();    // timer 1
+    void OnRequestTick(); // timer 2
+    void OnAcknowledgement(std::uint16_t block);
+    void OnDeviceError(std::string_view text);
+    [[nodiscard]] bool SendWriteRequest();
+    // Reads and sends block `acknowledged` + 1.
+    void SendNextBlock(std::uint16_t acknowledged);
+    void SendDataPacket(std::span<const std::uint8_t> data, std::uint16_t block);
+    void FinishTransfer();
+    void FailTransfer();
+    void LogUpgradeEvent(const QString& text);
+    void CloseSocket();
+    void ShowUpgradeState(const QString& text);
+    QString BytesText(QLatin1String format) const;
+
+    ProgramState& program_;
+    UnstackedBoxes& boxes_;
+    DatagramSocketFactory& sockets_;
+    EventLog& log_;
+    std::unique_ptr<DatagramSocket> socket_;
+    std::unique_ptr<Timer> dataTimer_;    // timer 1
+    std::unique_ptr<Timer> requestTimer_; // timer 2
+    std::unique_ptr<Timer> pause_;
+    TftpState state_ = TftpState::Idle;
+    std::uint32_t device_ = 0; // UpgradeTargetIp as the transfer started
+    Counters counters_;
+};
+
+} // namespace fenwick

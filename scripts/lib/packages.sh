@@ -29,8 +29,9 @@ ensure_packages() {
 
 # What every build needs; configuring the tree also finds GoogleTest and Xlib for the tests.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libx11-dev)
-# What the tests add: clang with its sanitizer and libFuzzer runtimes; sudo and the X tools
-# (xwininfo, xprop) for the test of the run command as an ordinary user.
-TEST_PACKAGES=(clang libclang-rt-14-dev sudo x11-utils)
+# What the tests add: clang with its sanitizer and libFuzzer runtimes; clang-format (14, as
+# the format check expects); sudo and the X tools (xwininfo, xprop) for the test of the run
+# command as an ordinary user.
+TEST_PACKAGES=(clang libclang-rt-14-dev clang-format sudo x11-utils)
 # What the lab adds: network namespaces, a virtual display and its screenshots.
 LAB_PACKAGES=(iproute2 xvfb xauth tftp-hpa)

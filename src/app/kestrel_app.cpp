@@ -1,6 +1,7 @@
 #include "kestrel_app.h"
 
 #include "app/fenwick_program.h"
+#include "fenwick_version.h"
 #include "platform/config_folder.h"
 #include "windows/pictures.h"
 
@@ -8,7 +9,7 @@ namespace fenwick {
 
 CKestrelApp::CKestrelApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Fenwick"));
-    setApplicationVersion(QStringLiteral("2.02"));
+    setApplicationVersion(QStringLiteral(FENWICK_VERSION));
 }
 
 bool CKestrelApp::InitInstance() {

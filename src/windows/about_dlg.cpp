@@ -1,6 +1,7 @@
 #include "about_dlg.h"
 
 #include "dialog_units.h"
+#include "fenwick_version.h"
 #include "pictures.h"
 #include "ui_about_dlg.h"
 
@@ -8,6 +9,7 @@ namespace fenwick {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::CAboutDlg>()) {
     ui_->setupUi(this);
+    ui_->programVersion->setText(QStringLiteral("Fenwick Version " FENWICK_VERSION));
     DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
     // An icon control takes the icon's own size.
     ui_->applicationIcon->resize(32, 32);

@@ -91,8 +91,11 @@ TEST_F(Discovery, ShowsEachDeviceOnceWithItsColumns) {
     Receive(first);
 
     ASSERT_EQ(core->DiscoveryList().RowCount(), 2);
-    EXPECT_EQ(Row(0), (QStringList{"000a5b000001", "10.77.0.1", "2.001.001", "ES-8", "renamed",
-                                   "rack 2", "10.77.0.1", "255.255.0.0", "10.77.0.1"}));
+    EXPECT_EQ(Row(0), (QStringList{QStringLiteral("000a5b000001"), QStringLiteral("10.77.0.1"),
+                                   QStringLiteral("2.001.001"), QStringLiteral("ES-8"),
+                                   QStringLiteral("renamed"), QStringLiteral("rack 2"),
+                                   QStringLiteral("10.77.0.1"), QStringLiteral("255.255.0.0"),
+                                   QStringLiteral("10.77.0.1")}));
     EXPECT_EQ(core->DiscoveryList().ItemData(1), 1);
     EXPECT_EQ(core->DiscoveryList().Text(1, 0), QStringLiteral("000a5b000002"));
     EXPECT_EQ(FieldText(state->DiscoveryTable[0].SystemName), "renamed");
@@ -120,10 +123,14 @@ TEST_F(Discovery, ForeignVersionAndLoaderModeGiveRowsWithoutNames) {
     Receive(foreign);
     Receive(loader);
     ASSERT_EQ(core->DiscoveryList().RowCount(), 2);
-    EXPECT_EQ(Row(0),
-              (QStringList{"000a5b000001", "10.77.0.1", "3.001.001", "", "", "", "", "", ""}));
-    EXPECT_EQ(Row(1),
-              (QStringList{"000a5b000002", "10.77.0.2", "2.001.001", "", "", "", "", "", ""}));
+    EXPECT_EQ(Row(0), (QStringList{QStringLiteral("000a5b000001"), QStringLiteral("10.77.0.1"),
+                                   QStringLiteral("3.001.001"), QStringLiteral(""),
+                                   QStringLiteral(""), QStringLiteral(""), QStringLiteral(""),
+                                   QStringLiteral(""), QStringLiteral("")}));
+    EXPECT_EQ(Row(1), (QStringList{QStringLiteral("000a5b000002"), QStringLiteral("10.77.0.2"),
+                                   QStringLiteral("2.001.001"), QStringLiteral(""),
+                                   QStringLiteral(""), QStringLiteral(""), QStringLiteral(""),
+                                   QStringLiteral(""), QStringLiteral("")}));
     EXPECT_EQ(state->DiscoveryTable[0].AgentState, 0);
     EXPECT_EQ(state->DiscoveryTable[1].AgentState, kAgentStateLoader);
     EXPECT_EQ(state->DiscoveryTable[1].LastCommand, 0);

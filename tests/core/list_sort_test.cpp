@@ -48,11 +48,13 @@ TEST_F(ListSort, AddressesCompareAsTextAndEachClickFlipsTheDirection) {
 
         (core.get()->*c.sort)(c.ipColumn);
         EXPECT_EQ(Column(list, c.ipColumn),
-                  (QStringList{"192.168.0.20", "192.168.0.100", "10.0.0.9", "10.0.0.10"}))
+                  (QStringList{QStringLiteral("192.168.0.20"), QStringLiteral("192.168.0.100"),
+                               QStringLiteral("10.0.0.9"), QStringLiteral("10.0.0.10")}))
             << "the first click sorts descending";
         (core.get()->*c.sort)(c.ipColumn);
         EXPECT_EQ(Column(list, c.ipColumn),
-                  (QStringList{"10.0.0.10", "10.0.0.9", "192.168.0.100", "192.168.0.20"}));
+                  (QStringList{QStringLiteral("10.0.0.10"), QStringLiteral("10.0.0.9"),
+                               QStringLiteral("192.168.0.100"), QStringLiteral("192.168.0.20")}));
     }
 }
 
@@ -83,7 +85,8 @@ TEST_F(ListSort, TextsCompareAsUnsignedBytesAndAPrefixSortsFirst) {
     core->SortDiscoveryList(4); // descending
     core->SortDiscoveryList(4); // ascending
     EXPECT_EQ(Column(core->DiscoveryList(), 4),
-              (QStringList{"Zulu", "alp", "alpha", QString::fromLatin1("\xe9t\xe9")}));
+              (QStringList{QStringLiteral("Zulu"), QStringLiteral("alp"), QStringLiteral("alpha"),
+                           QString::fromLatin1("\xe9t\xe9")}));
 }
 
 TEST_F(ListSort, TheStatusColumnComparesImagesAsNumbers) {

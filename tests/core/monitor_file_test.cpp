@@ -315,12 +315,12 @@ TEST_F(MonitorFile, TextsWithoutAZeroByteStayInsideTheirFields) {
     Start();
     ASSERT_EQ(core->MonitorList().RowCount(), 1);
     const ListViewModel& list = core->MonitorList();
-    EXPECT_EQ(list.Text(0, kIpColumn), QString(20, '9'));
-    EXPECT_EQ(list.Text(0, kMacColumn), QString(16, 'f'));
-    EXPECT_EQ(list.Text(0, 4), QString(41, 'P'));
-    EXPECT_EQ(list.Text(0, kSystemNameColumn), QString(21, 'S'));
-    EXPECT_EQ(list.Text(0, kLocationColumn), QString(21, 'L'));
-    EXPECT_EQ(list.Text(0, 9), QString(20, '9'));
+    EXPECT_EQ(list.Text(0, kIpColumn), QString(20, QLatin1Char('9')));
+    EXPECT_EQ(list.Text(0, kMacColumn), QString(16, QLatin1Char('f')));
+    EXPECT_EQ(list.Text(0, 4), QString(41, QLatin1Char('P')));
+    EXPECT_EQ(list.Text(0, kSystemNameColumn), QString(21, QLatin1Char('S')));
+    EXPECT_EQ(list.Text(0, kLocationColumn), QString(21, QLatin1Char('L')));
+    EXPECT_EQ(list.Text(0, 9), QString(20, QLatin1Char('9')));
 
     LoadFile(MonitorPath()); // the bounded texts still find the entry
     EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("Duplicate ip in monitor list")});

@@ -87,7 +87,8 @@ TEST_F(TrapListTest, AClickMarksTheFirstSelectedRowsTrapSeen) {
            {"01/05/2004 09:30:02", "10.77.0.3", "a"}});
     List().Fill();
     List().SortByColumn(TrapList::kColumnEvent); // descending: c, b, a
-    ASSERT_EQ(Events(), (QStringList{"c", "b", "a"}));
+    ASSERT_EQ(Events(),
+              (QStringList{QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
 
     List().Click(); // nothing selected
     EXPECT_EQ(Images(), (std::vector<int>{0, 0, 0}));
@@ -136,7 +137,7 @@ TEST_F(TrapListTest, ClearAllEmptiesTheListAndTheTable) {
     EXPECT_EQ(std::memcmp(&state->TrapTable[1], &zero, sizeof zero), 0);
     Store({{"01/05/2004 09:31:00", "10.77.0.1", "three"}});
     List().Fill();
-    EXPECT_EQ(Events(), QStringList{"three"});
+    EXPECT_EQ(Events(), QStringList{QStringLiteral("three")});
 }
 
 TEST_F(TrapListTest, EachHeaderClickFlipsTheDirectionAndTheBlankColumnSortsNothing) {
@@ -150,13 +151,26 @@ TEST_F(TrapListTest, EachHeaderClickFlipsTheDirectionAndTheBlankColumnSortsNothi
         int ascending;
     };
     const Click clicks[] = {
-        {TrapList::kColumnTime, {"b", "c", "a"}, 0},  // texts, month first: descending
-        {TrapList::kColumnTime, {"a", "c", "b"}, 1},  // 01/05/2004 before 12/31/2003
-        {TrapList::kColumnBlank, {"a", "c", "b"}, 0}, // flips only
-        {TrapList::kColumnImage, {"c", "a", "b"}, 1}, // ascending: seen (-1) before new (0)
-        {TrapList::kColumnImage, {"a", "b", "c"}, 0},
-        {TrapList::kColumnIp, {"a", "c", "b"}, 1}, // 10.77.0.10 < .2 < .9
-        {TrapList::kColumnEvent, {"c", "b", "a"}, 0},
+        // texts, month first: descending
+        {TrapList::kColumnTime, {QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")}, 0},
+        // 01/05/2004 before 12/31/2003
+        {TrapList::kColumnTime, {QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")}, 1},
+        // flips only
+        {TrapList::kColumnBlank,
+         {QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")},
+         0},
+        // ascending: seen (-1) before new (0)
+        {TrapList::kColumnImage,
+         {QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")},
+         1},
+        {TrapList::kColumnImage,
+         {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+         0},
+        // 10.77.0.10 < .2 < .9
+        {TrapList::kColumnIp, {QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")}, 1},
+        {TrapList::kColumnEvent,
+         {QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")},
+         0},
     };
     List().Fill();
     for (const Click& click : clicks) {
@@ -168,7 +182,8 @@ TEST_F(TrapListTest, EachHeaderClickFlipsTheDirectionAndTheBlankColumnSortsNothi
 
     List().Fill(); // the window opened again keeps the direction
     List().SortByColumn(TrapList::kColumnEvent);
-    EXPECT_EQ(Events(), (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(Events(),
+              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The simulated switches' TFTP server over real sockets, inside the lab (run through
-// tests/e2e/run_in_lab.sh with --switches 8): Debian's tftp-hpa client and a client that sends
+// tests/support/run_in_lab.sh with --switches 8): Debian's tftp-hpa client and a client that sends
 // as the manager does (every packet to port 69 from port 64517, answers taken from any port)
 // write images that come back byte for byte through the control channel, with the server
 // answering from port 69 and from a transfer port of its own; seeded loss, error answers, a

@@ -192,19 +192,22 @@ void IpAddressEditTest::pasting_data() {
     const char* o4 = "Gateway octet 4";
 
     // name, clipboard, start, field pasted into, how, fields after, focus after
-    row("an address fills all four", "10.77.1.5", "...", 2, "Ctrl+V", "10.77.1.5", o4);
-    row("over what stands", "10.77.1.5", "1.2.3.4", 1, "Ctrl+V", "10.77.1.5", o4);
-    row("blanks around it", "  10.77.1.5\n", "...", 3, "Ctrl+V", "10.77.1.5", o4);
-    row("leading zeros", "010.077.001.005", "...", 1, "Ctrl+V", "10.77.1.5", o4);
-    row("Shift+Insert", "10.77.1.5", "...", 4, "Shift+Insert", "10.77.1.5", o4);
-    row("from the context menu", "10.77.1.5", "...", 2, "menu", "10.77.1.5", o4);
+    row(QStringLiteral("an address fills all four"), "10.77.1.5", "...", 2, "Ctrl+V", "10.77.1.5",
+        o4);
+    row(QStringLiteral("over what stands"), "10.77.1.5", "1.2.3.4", 1, "Ctrl+V", "10.77.1.5", o4);
+    row(QStringLiteral("blanks around it"), "  10.77.1.5\n", "...", 3, "Ctrl+V", "10.77.1.5", o4);
+    row(QStringLiteral("leading zeros"), "010.077.001.005", "...", 1, "Ctrl+V", "10.77.1.5", o4);
+    row(QStringLiteral("Shift+Insert"), "10.77.1.5", "...", 4, "Shift+Insert", "10.77.1.5", o4);
+    row(QStringLiteral("from the context menu"), "10.77.1.5", "...", 2, "menu", "10.77.1.5", o4);
     for (const char* garbage : {"10.77.1", "10.77.1.256", "10.77.1.5.6", "10.77..5", "a.b.c.d",
                                 "10. 77.1.5", "", "1234"}) {
-        row(QStringLiteral("garbage \"%1\"").arg(garbage), garbage, "1.2.3.4", 2, "Ctrl+V",
-            "1.2.3.4", "Gateway octet 2");
+        row(QStringLiteral("garbage \"%1\"").arg(QLatin1String(garbage)), garbage, "1.2.3.4", 2,
+            "Ctrl+V", "1.2.3.4", "Gateway octet 2");
     }
-    row("digits go in as typed", "12", "...", 2, "Ctrl+V", ".12..", "Gateway octet 2");
-    row("digits above 255 are clamped", "300", "...", 1, "Ctrl+V", "255...", "Gateway octet 2");
+    row(QStringLiteral("digits go in as typed"), "12", "...", 2, "Ctrl+V", ".12..",
+        "Gateway octet 2");
+    row(QStringLiteral("digits above 255 are clamped"), "300", "...", 1, "Ctrl+V", "255...",
+        "Gateway octet 2");
 }
 
 void IpAddressEditTest::pasting() {
@@ -309,8 +312,10 @@ void IpAddressEditTest::namesFollowTheLabel() {
     for (const QLineEdit* field : edit.findChildren<QLineEdit*>()) {
         names << field->accessibleName();
     }
-    QCOMPARE(names, (QStringList{"Set trap to octet 1", "Set trap to octet 2",
-                                 "Set trap to octet 3", "Set trap to octet 4"}));
+    QCOMPARE(names, (QStringList{QStringLiteral("Set trap to octet 1"),
+                                 QStringLiteral("Set trap to octet 2"),
+                                 QStringLiteral("Set trap to octet 3"),
+                                 QStringLiteral("Set trap to octet 4")}));
 }
 
 // The "Remote IP" dialog's "Apply" is its default button: Enter in a field must reach it.

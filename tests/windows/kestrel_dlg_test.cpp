@@ -304,18 +304,23 @@ void KestrelDlgTest::commandsReachTheirHandlers_data() {
         add("button", {QLatin1String(text)}, QLatin1String(handler));
     }
     const std::pair<QStringList, const char*> items[] = {
-        {{"File", "Monitor save"}, "OnMonitorSave"},
-        {{"File", "Monitor save as"}, "OnMonitorSaveAs"},
-        {{"File", "Monitor load"}, "OnMonitorLoad"},
-        {{"File", "Exit"}, "OnFileExit"},
-        {{"View", "View log"}, "OnViewLog"},
-        {{"View", "Clear log"}, "OnClearLog"},
-        {{"Option", "Refresh time", "15 secs"}, "OnRefreshTime 15"},
-        {{"Option", "Refresh time", "30 secs"}, "OnRefreshTime 30"},
-        {{"Option", "Refresh time", "1 min"}, "OnRefreshTime 60"},
-        {{"Option", "Refresh time", "2 mins"}, "OnRefreshTime 120"},
-        {{"Option", "Refresh time", "5 mins"}, "OnRefreshTime 300"},
-        {{"Help", "About"}, "OnAbout"},
+        {{QStringLiteral("File"), QStringLiteral("Monitor save")}, "OnMonitorSave"},
+        {{QStringLiteral("File"), QStringLiteral("Monitor save as")}, "OnMonitorSaveAs"},
+        {{QStringLiteral("File"), QStringLiteral("Monitor load")}, "OnMonitorLoad"},
+        {{QStringLiteral("File"), QStringLiteral("Exit")}, "OnFileExit"},
+        {{QStringLiteral("View"), QStringLiteral("View log")}, "OnViewLog"},
+        {{QStringLiteral("View"), QStringLiteral("Clear log")}, "OnClearLog"},
+        {{QStringLiteral("Option"), QStringLiteral("Refresh time"), QStringLiteral("15 secs")},
+         "OnRefreshTime 15"},
+        {{QStringLiteral("Option"), QStringLiteral("Refresh time"), QStringLiteral("30 secs")},
+         "OnRefreshTime 30"},
+        {{QStringLiteral("Option"), QStringLiteral("Refresh time"), QStringLiteral("1 min")},
+         "OnRefreshTime 60"},
+        {{QStringLiteral("Option"), QStringLiteral("Refresh time"), QStringLiteral("2 mins")},
+         "OnRefreshTime 120"},
+        {{QStringLiteral("Option"), QStringLiteral("Refresh time"), QStringLiteral("5 mins")},
+         "OnRefreshTime 300"},
+        {{QStringLiteral("Help"), QStringLiteral("About")}, "OnAbout"},
     };
     for (const auto& [path, handler] : items) {
         add("menu", path, QLatin1String(handler));

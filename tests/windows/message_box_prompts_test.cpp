@@ -33,23 +33,27 @@ void MessageBoxPromptsTest::boxShowsTheTextAndAnswersTheButton_data() {
     QTest::addColumn<int>("answer");
 
     QTest::newRow("error, OK") << int(Icon::Error) << int(Buttons::Ok) << int(QMessageBox::Ok)
-                               << int(QMessageBox::Critical) << QStringList{"OK"}
+                               << int(QMessageBox::Critical) << QStringList{QStringLiteral("OK")}
                                << int(Answer::Ok);
     QTest::newRow("information, OK")
         << int(Icon::Information) << int(Buttons::Ok) << int(QMessageBox::Ok)
-        << int(QMessageBox::Information) << QStringList{"OK"} << int(Answer::Ok);
+        << int(QMessageBox::Information) << QStringList{QStringLiteral("OK")} << int(Answer::Ok);
     QTest::newRow("warning, Cancel")
         << int(Icon::Warning) << int(Buttons::OkCancel) << int(QMessageBox::Cancel)
-        << int(QMessageBox::Warning) << QStringList{"Cancel", "OK"} << int(Answer::Cancel);
+        << int(QMessageBox::Warning) << QStringList{QStringLiteral("Cancel"), QStringLiteral("OK")}
+        << int(Answer::Cancel);
     QTest::newRow("warning, OK") << int(Icon::Warning) << int(Buttons::OkCancel)
                                  << int(QMessageBox::Ok) << int(QMessageBox::Warning)
-                                 << QStringList{"Cancel", "OK"} << int(Answer::Ok);
+                                 << QStringList{QStringLiteral("Cancel"), QStringLiteral("OK")}
+                                 << int(Answer::Ok);
     QTest::newRow("question, Yes")
         << int(Icon::Question) << int(Buttons::YesNo) << int(QMessageBox::Yes)
-        << int(QMessageBox::Question) << QStringList{"&No", "&Yes"} << int(Answer::Yes);
+        << int(QMessageBox::Question) << QStringList{QStringLiteral("&No"), QStringLiteral("&Yes")}
+        << int(Answer::Yes);
     QTest::newRow("question, No") << int(Icon::Question) << int(Buttons::YesNo)
                                   << int(QMessageBox::No) << int(QMessageBox::Question)
-                                  << QStringList{"&No", "&Yes"} << int(Answer::No);
+                                  << QStringList{QStringLiteral("&No"), QStringLiteral("&Yes")}
+                                  << int(Answer::No);
 }
 
 void MessageBoxPromptsTest::boxShowsTheTextAndAnswersTheButton() {

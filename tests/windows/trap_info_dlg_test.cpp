@@ -157,7 +157,9 @@ void TrapInfoDlgTest::hasItsColumns() {
             widths << list.header()->sectionSize(column);
         }
     });
-    QCOMPARE(headings, (QStringList{"S", "Time", "IP", "Event", " "}));
+    QCOMPARE(headings,
+             (QStringList{QStringLiteral("S"), QStringLiteral("Time"), QStringLiteral("IP"),
+                          QStringLiteral("Event"), QStringLiteral(" ")}));
     QCOMPARE(widths, (QList<int>{20, 100, 100, 800, 30}));
 }
 
@@ -188,8 +190,9 @@ void TrapInfoDlgTest::listsASnapshotAndTheIndicatorShowsLaterTraps() {
 
     QVERIFY(greenWhileOpen);
     QVERIFY(redAgain);
-    QCOMPARE(listed, QStringList{"link 1 down"});
-    QCOMPARE(rig.ListedEvents(), (QStringList{"link 1 down", "link 1 up"}));
+    QCOMPARE(listed, QStringList{QStringLiteral("link 1 down")});
+    QCOMPARE(rig.ListedEvents(),
+             (QStringList{QStringLiteral("link 1 down"), QStringLiteral("link 1 up")}));
 }
 
 void TrapInfoDlgTest::aClickMarksTheTrapSeenAndEmptySpaceChangesNothing() {
@@ -253,8 +256,8 @@ void TrapInfoDlgTest::theSortDirectionOutlivesTheWindow() {
         ClickHeader(list, TrapList::kColumnEvent); // flipped back: ascending
         second = Column(list, TrapList::kColumnEvent);
     });
-    QCOMPARE(first, (QStringList{"b", "c", "a"}));
-    QCOMPARE(second, (QStringList{"a", "b", "c"}));
+    QCOMPARE(first, (QStringList{QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")}));
+    QCOMPARE(second, (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
 }
 
 void TrapInfoDlgTest::closes_data() {

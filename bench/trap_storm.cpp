@@ -11,10 +11,10 @@
 // a monitored switch leaves no line in syslog.log then.
 #include "app/fenwick_program.h"
 #include "click_probe.h"
+#include "fenwick-switch/switch_control.h"
 #include "process_usage.h"
 #include "stored_traps.h"
 #include "storm_figures.h"
-#include "switch_control.h"
 #include "trap_log_reader.h"
 #include "udp_drops.h"
 

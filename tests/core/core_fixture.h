@@ -5,7 +5,7 @@
 #include "codec/definition_file.h"
 #include "codec/record_builders.h"
 #include "core/app/manager_core.h"
-#include "doubles/port_doubles.h"
+#include "support/port_doubles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

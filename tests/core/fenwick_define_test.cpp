@@ -1,5 +1,5 @@
 #include "core/protocol/definition_loader.h"
-#include "doubles/recording_prompts.h"
+#include "support/recording_prompts.h"
 
 #include <QFile>
 #include <QProcess>

@@ -2,7 +2,7 @@
 #include "core/app/unstacked_boxes.h"
 #include "core/firmware/tftp_transfer.h"
 #include "core/monitor/event_log.h"
-#include "doubles/port_doubles.h"
+#include "support/port_doubles.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,9 +5,9 @@
 #include "app/fenwick_program.h"
 #include "codec/text_forms.h"
 #include "core/lists/device_columns.h"
-#include "doubles/recording_prompts.h"
-#include "settings_file.h"
-#include "switch_control.h"
+#include "fenwick-switch/settings_file.h"
+#include "fenwick-switch/switch_control.h"
+#include "support/recording_prompts.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

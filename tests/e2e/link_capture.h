@@ -4,7 +4,7 @@
 // read when the send returns.
 #pragma once
 
-#include "unique_fd.h"
+#include "fenwick-switch/unique_fd.h"
 
 #include <arpa/inet.h>
 #include <cstdint>

@@ -2,10 +2,10 @@
 // a network namespace that this test process makes for itself (see main below) and that goes
 // when it ends: links up and down, with one address, two or none, a link that cannot
 // broadcast, and loopback. What leaves by each link is read from packet sockets.
-#include "doubles/fixed_local_addresses.h"
 #include "e2e/link_capture.h"
 #include "platform/posix_datagram_socket.h"
 #include "platform/system_local_addresses.h"
+#include "support/fixed_local_addresses.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -5,7 +5,7 @@
 #include "codec/definition_file.h"
 #include "core/app/manager_core.h"
 #include "core/app/program_state.h"
-#include "doubles/port_doubles.h"
+#include "support/port_doubles.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "core/app/manager_core.h"
-#include "doubles/manual_clock.h"
-#include "doubles/memory_network.h"
-#include "doubles/recording_launcher.h"
-#include "doubles/recording_prompts.h"
+#include "support/manual_clock.h"
+#include "support/memory_network.h"
+#include "support/recording_launcher.h"
+#include "support/recording_prompts.h"
 
 namespace fenwick::testing {
 

@@ -1,5 +1,5 @@
 // The control channel's framing, over a real UNIX socket in a temporary folder (no network).
-#include "control_channel.h"
+#include "fenwick-switch/control_channel.h"
 
 #include <cstdlib>
 #include <fcntl.h>

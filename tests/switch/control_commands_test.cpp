@@ -1,9 +1,9 @@
-#include "control_commands.h"
-#include "fnv1a.h"
-#include "settings_file.h"
+#include "fenwick-switch/control_commands.h"
+#include "fenwick-switch/fnv1a.h"
+#include "fenwick-switch/settings_file.h"
+#include "fenwick-switch/trap_traffic.h"
 #include "switch_fixtures.h"
 #include "tftp_fixtures.h"
-#include "trap_traffic.h"
 
 #include <filesystem>
 #include <fstream>

@@ -3,8 +3,8 @@
 
 #include "codec/record_builders.h"
 #include "codec/test_addresses.h"
-#include "settings_file.h"
-#include "switch_settings.h"
+#include "fenwick-switch/settings_file.h"
+#include "fenwick-switch/switch_settings.h"
 
 #include <ostream>
 

@@ -1,9 +1,9 @@
-#include "agent.h"
 #include "codec/info_field.h"
 #include "codec/pending_set.h"
+#include "fenwick-switch/agent.h"
+#include "fenwick-switch/trap_traffic.h"
 #include "switch_fixtures.h"
 #include "tftp_fixtures.h"
-#include "trap_traffic.h"
 
 #include <functional>
 #include <gtest/gtest.h>

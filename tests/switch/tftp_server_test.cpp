@@ -1,4 +1,4 @@
-#include "packet_loss.h"
+#include "fenwick-switch/packet_loss.h"
 #include "tftp_fixtures.h"
 
 #include <functional>

@@ -1,5 +1,5 @@
+#include "fenwick-switch/switch_set.h"
 #include "switch_fixtures.h"
-#include "switch_set.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/ports/user_prompts.h"
-#include "doubles/qt_printers.h"
+#include "support/qt_printers.h"
 
 #include <deque>
 #include <functional>

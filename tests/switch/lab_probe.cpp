@@ -5,17 +5,17 @@
 // channel arrives, every trap of a storm arrives once from the switch whose turn it was while
 // polls are still answered, and a burst brings one trap from each switch. Prints what failed
 // and exits 1, or exits 0.
-#include "agent.h"
 #include "codec/info_field.h"
 #include "codec/packet_header.h"
 #include "codec/pending_set.h"
 #include "codec/text_forms.h"
-#include "control_channel.h"
+#include "fenwick-switch/agent.h"
+#include "fenwick-switch/control_channel.h"
+#include "fenwick-switch/settings_file.h"
+#include "fenwick-switch/trap_traffic.h"
+#include "fenwick-switch/unique_fd.h"
+#include "fenwick-switch/value_text.h"
 #include "lab_sockets.h"
-#include "settings_file.h"
-#include "trap_traffic.h"
-#include "unique_fd.h"
-#include "value_text.h"
 
 #include <algorithm>
 #include <chrono>

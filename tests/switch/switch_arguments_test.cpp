@@ -1,4 +1,4 @@
-#include "switch_arguments.h"
+#include "fenwick-switch/switch_arguments.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,5 +1,5 @@
 // When the traps of a storm fall due, read against a clock the test sets.
-#include "trap_pacing.h"
+#include "fenwick-switch/trap_pacing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Trap storms and bursts: which switch sends each trap, what it says, when it leaves, and what
 // stats reports. The clock is the test's own.
 #include "codec/packet_header.h"
+#include "fenwick-switch/trap_traffic.h"
 #include "switch_fixtures.h"
-#include "trap_traffic.h"
 
 #include <gtest/gtest.h>
 #include <map>

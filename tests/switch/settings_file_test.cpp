@@ -1,5 +1,5 @@
-#include "settings_file.h"
-#include "settings_generator.h"
+#include "fenwick-switch/settings_file.h"
+#include "fenwick-switch/settings_generator.h"
 #include "switch_fixtures.h"
 
 #include <gtest/gtest.h>

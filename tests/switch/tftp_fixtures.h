@@ -3,9 +3,9 @@
 // RFC 1350 client does (data to the port the server answered from).
 #pragma once
 
+#include "fenwick-switch/tftp_packet.h"
+#include "fenwick-switch/tftp_server.h"
 #include "switch_fixtures.h"
-#include "tftp_packet.h"
-#include "tftp_server.h"
 
 #include <algorithm>
 #include <chrono>

@@ -6,10 +6,10 @@
 // missing server and the restart after an upgrade.
 #include "codec/info_field.h"
 #include "codec/text_forms.h"
-#include "fnv1a.h"
+#include "fenwick-switch/fnv1a.h"
+#include "fenwick-switch/settings_file.h"
+#include "fenwick-switch/switch_control.h"
 #include "lab_sockets.h"
-#include "settings_file.h"
-#include "switch_control.h"
 #include "tftp_fixtures.h"
 
 #include <fcntl.h>

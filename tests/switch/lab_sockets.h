@@ -5,7 +5,7 @@
 
 #include "codec/packet_header.h"
 #include "codec/text_forms.h"
-#include "unique_fd.h"
+#include "fenwick-switch/unique_fd.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

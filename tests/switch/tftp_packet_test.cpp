@@ -1,5 +1,5 @@
+#include "fenwick-switch/tftp_packet.h"
 #include "switch_fixtures.h"
-#include "tftp_packet.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QString>
+#include <ctime>
 #include <optional>
 #include <ostream>
 #include <regex>
@@ -60,9 +61,9 @@ inline std::string LineTail(const std::string& line) {
 
 // The local time now to the second, as the log's timestamps have it.
 inline QDateTime NowToTheSecond() {
-    QDateTime now = QDateTime::currentDateTime();
-    now.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
-    return now;
+    // From the clock the program stamps with: time() reads the kernel's coarse clock, which can
+    // stand a few milliseconds behind the precise one just after a second begins.
+    return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::time(nullptr)));
 }
 
 } // namespace fenwick::testing

@@ -161,8 +161,9 @@ int main(int argc, char** argv) {
     // Each run starts a fresh core; the two kinds alternate so that both meet the same load.
     const auto measure = [&](fenwick::DatagramSocketFactory& sockets) {
         auto state = std::make_unique<fenwick::ProgramState>();
-        ManagerCore core(*state, {prompts, sockets, timers, clock, launcher}, config.cfg,
-                         QStringLiteral("fenwick"));
+        ManagerCore core(*state,
+                         {prompts, sockets, timers, clock, launcher, localAddresses, prompts},
+                         config.cfg, QStringLiteral("fenwick"));
         core.Initialise();
         const RunResult result = RunOnce(core, config.expected, config.busyMs);
         core.Shutdown();

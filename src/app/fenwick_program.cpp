@@ -17,9 +17,10 @@ FenwickProgram::FenwickProgram(const QString& configFolder, UserPrompts* prompts
     : state_(std::make_unique<ProgramState>()),
       core_(*state_,
             ManagerCore::Ports{prompts != nullptr ? *prompts : messageBoxes_, sockets_, timers_,
-                               clock_, launcher_},
+                               clock_, launcher_, localAddresses_,
+                               prompts != nullptr ? *prompts : upgradeBoxes_},
             configFolder, ApplicationName()),
-      window_(core_) {
+      window_(core_, &upgradeBoxes_) {
     messageBoxes_.SetOwner(&window_);
 }
 

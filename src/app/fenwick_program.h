@@ -20,7 +20,8 @@ namespace fenwick {
 
 class FenwickProgram {
 public:
-    // `prompts` replaces the message boxes (tests answer them); null keeps the real ones.
+    // `prompts` replaces the message boxes, the upgrade window's too (tests answer them); null
+    // keeps the real ones.
     explicit FenwickProgram(const QString& configFolder, UserPrompts* prompts = nullptr);
 
     ManagerCore& Core() { return core_; }
@@ -35,6 +36,7 @@ private:
     SystemClock clock_;
     DesktopLauncher launcher_;
     MessageBoxPrompts messageBoxes_;
+    MessageBoxPrompts upgradeBoxes_; // owned by the upgrade window while it is open
     ManagerCore core_;
     CKestrelDlg window_;
 };

@@ -7,6 +7,7 @@
 #include "core/app/manager_core.h"
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
+#include "firmware_upgrade_dlg.h"
 #include "pictures.h"
 #include "report_list.h"
 #include "status_image_delegate.h"
@@ -18,8 +19,9 @@
 
 namespace fenwick {
 
-CKestrelDlg::CKestrelDlg(ManagerCore& core, QWidget* parent)
-    : QDialog(parent), core_(core), ui_(std::make_unique<Ui::CKestrelDlg>()) {
+CKestrelDlg::CKestrelDlg(ManagerCore& core, MessageBoxPrompts* upgradePrompts, QWidget* parent)
+    : QDialog(parent), core_(core), upgradePrompts_(upgradePrompts),
+      ui_(std::make_unique<Ui::CKestrelDlg>()) {
     ui_->setupUi(this);
     // A top-level window of its own, in the taskbar, that can be minimised but not resized.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -225,7 +227,30 @@ void CKestrelDlg::OnMonitorListDoubleClick() {
     core_.MonitorDoubleClicked();
 }
 
-// The command whose behaviour comes with firmware upgrade.
-void CKestrelDlg::OnFirmwareUpgrade() {}
+void CKestrelDlg::OnFirmwareUpgrade() {
+    // A second window would share the one set of upgrade values and the transfer port: the
+    // open one comes to the front instead.
+    if (upgradeWindow_ && upgradeWindow_->isVisible()) {
+        upgradeWindow_->showNormal();
+        upgradeWindow_->raise();
+        upgradeWindow_->activateWindow();
+        return;
+    }
+    if (!core_.ChooseForUpgrade()) {
+        return;
+    }
+    upgradeWindow_ = std::make_unique<CFirmwareUpgradeDlg>(core_, upgradePrompts_);
+    CFirmwareUpgradeDlg* opened = upgradeWindow_.get();
+    // Released once its own handlers have returned.
+    connect(
+        opened, &QDialog::finished, this,
+        [this, opened] {
+            if (upgradeWindow_.get() == opened) {
+                upgradeWindow_.reset();
+            }
+        },
+        Qt::QueuedConnection);
+    opened->show();
+}
 
 } // namespace fenwick

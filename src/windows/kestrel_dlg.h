@@ -13,13 +13,17 @@ class CKestrelDlg;
 
 namespace fenwick {
 
+class CFirmwareUpgradeDlg;
 class ManagerCore;
+class MessageBoxPrompts;
 
 class CKestrelDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CKestrelDlg(ManagerCore& core, QWidget* parent = nullptr);
+    // `upgradePrompts`, when given, are the boxes the upgrade window owns while it is open.
+    explicit CKestrelDlg(ManagerCore& core, MessageBoxPrompts* upgradePrompts = nullptr,
+                         QWidget* parent = nullptr);
     ~CKestrelDlg() override;
 
     // TrapIndicator: red once a trap from a monitored device has arrived, green again after
@@ -63,7 +67,10 @@ private:
     void ConnectCommands();
 
     ManagerCore& core_;
+    MessageBoxPrompts* upgradePrompts_;
     std::unique_ptr<Ui::CKestrelDlg> ui_;
+    // The upgrade window while it is open: at most one, as there is one transfer port.
+    std::unique_ptr<CFirmwareUpgradeDlg> upgradeWindow_;
     bool initialised_ = false;
     std::optional<bool> trapIndicatorRed_; // what the TrapIndicator shows; nothing before the first
 };

@@ -10,6 +10,7 @@ public:
     explicit FixedLocalAddresses(std::vector<InterfaceAddress> list) : list_(std::move(list)) {}
 
     std::vector<InterfaceAddress> List() const override { return list_; }
+    void Set(std::vector<InterfaceAddress> list) { list_ = std::move(list); }
 
 private:
     std::vector<InterfaceAddress> list_;

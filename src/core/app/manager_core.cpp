@@ -6,6 +6,9 @@
 #include "core/config/remote_addition.h"
 #include "core/config/web_access.h"
 #include "core/firmware/tftp_transfer.h"
+#include "core/firmware/upgrade_confirmation.h"
+#include "core/firmware/upgrade_launch.h"
+#include "core/firmware/upgrade_start.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/monitor_file.h"
 #include "core/lists/monitor_list_service.h"
@@ -37,8 +40,8 @@ MainLists MakeLists(QObject* owner) {
 ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
                          QString applicationName, QObject* parent)
     : QObject(parent), state_(state), ports_(ports), configFolder_(std::move(configFolder)),
-      boxes_(ports.prompts), lists_(MakeLists(this)), trapIndicator_(new TrapIndicator(this)),
-      trapList_(new TrapList(state, this)),
+      boxes_(ports.prompts), upgradeBoxes_(ports.upgradePrompts), lists_(MakeLists(this)),
+      trapIndicator_(new TrapIndicator(this)), trapList_(new TrapList(state, this)),
       sockets_(std::make_unique<ProtocolSockets>(ports.sockets, ports.prompts)),
       monitor_(std::make_unique<MonitorListService>(state, ports.prompts, lists_)),
       monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, configFolder_)),
@@ -50,16 +53,28 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
       polling_(std::make_unique<LivenessPolling>(state, boxes_, ports.timers, ports.clock,
                                                  *sockets_, *monitor_, *eventLog_,
                                                  std::move(applicationName))),
-      tftp_(std::make_unique<TftpTransfer>(state, boxes_, ports.sockets, ports.timers, *eventLog_)),
+      tftp_(std::make_unique<TftpTransfer>(state, upgradeBoxes_, ports.sockets, ports.timers,
+                                           *eventLog_)),
       selection_(std::make_unique<DeviceSelection>(state, ports.prompts, lists_)),
       setRequest_(std::make_unique<SetRequest>(state, ports.prompts, *sockets_, *monitor_)),
       configurationSet_(
           std::make_unique<ConfigurationSet>(state, ports.prompts, *selection_, *setRequest_)),
       passwordChange_(std::make_unique<PasswordChange>(ports.prompts, *selection_, *setRequest_)),
       remoteAddition_(std::make_unique<RemoteAddition>(state, ports.prompts, lists_, *monitor_)),
-      webAccess_(std::make_unique<WebAccess>(state, ports.prompts, lists_, ports.launcher)) {
+      webAccess_(std::make_unique<WebAccess>(state, ports.prompts, lists_, ports.launcher)),
+      upgradeLaunch_(std::make_unique<UpgradeLaunch>(state, ports.prompts, ports.localAddresses,
+                                                     *selection_, lists_)),
+      upgradeStart_(new UpgradeStart(state, ports.upgradePrompts, *sockets_, ports.timers,
+                                     *selection_, *tftp_, this)),
+      upgradeConfirmation_(std::make_unique<UpgradeConfirmation>(state, boxes_, ports.timers,
+                                                                 *discovery_, *sockets_)) {
     new SelectionRule(lists_.discovery, lists_.discoverySelection, lists_.monitor,
                       lists_.monitorSelection, this);
+    connect(tftp_.get(), &TftpTransfer::transferEnded, this, [this](bool completed) {
+        if (completed) {
+            upgradeConfirmation_->ConfirmUpgrade();
+        }
+    });
 }
 
 ManagerCore::~ManagerCore() = default;
@@ -85,6 +100,7 @@ void ManagerCore::Initialise() {
     state_.Pending.WritePendingSetIp(0);
     SetFieldText(state_.Reply.UpgradeTargetMac, {});
     state_.Reply.TriggerAcknowledged = 0;
+    state_.Reply.UpgradeConfirmed = 0;
     state_.Upgrade = UpgradeValues{};
 }
 
@@ -94,7 +110,8 @@ void ManagerCore::Shutdown() {
 }
 
 void ManagerCore::Discovery() {
-    discovery_->SendRequest(sockets_->BroadcastSocket());
+    // A failure has told the operator.
+    [[maybe_unused]] const bool sent = discovery_->SendRequest(sockets_->BroadcastSocket());
 }
 
 void ManagerCore::AddToMonitorList() {
@@ -182,6 +199,10 @@ bool ManagerCore::ApplyRemoteIp(std::uint32_t address) {
 
 void ManagerCore::FinishAddItem() {
     remoteAddition_->FinishAddItem();
+}
+
+bool ManagerCore::ChooseForUpgrade() {
+    return upgradeLaunch_->ChooseForUpgrade();
 }
 
 void ManagerCore::OpenWebAccess() {

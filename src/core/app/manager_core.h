@@ -14,6 +14,7 @@
 #include "core/ports/clock.h"
 #include "core/ports/datagram_socket.h"
 #include "core/ports/launcher.h"
+#include "core/ports/local_addresses.h"
 #include "core/ports/timers.h"
 #include "core/ports/user_prompts.h"
 
@@ -37,6 +38,9 @@ class RemoteAddition;
 class ReplyDispatcher;
 class TrapList;
 class TrapReception;
+class UpgradeConfirmation;
+class UpgradeLaunch;
+class UpgradeStart;
 class WebAccess;
 
 class ManagerCore final : public QObject {
@@ -49,6 +53,8 @@ public:
         Timers& timers;
         const Clock& clock;
         Launcher& launcher;
+        const LocalAddresses& localAddresses;
+        UserPrompts& upgradePrompts; // the boxes of the upgrade window
     };
 
     // `applicationName` is the executable's file name without extension, which captions the
@@ -96,7 +102,12 @@ public:
     void ViewTrap();
     TrapList& Traps() { return *trapList_; }
     EventLog& Log() { return *eventLog_; }
-    // The firmware transfer the upgrade window starts, cancels and follows.
+    // "Firmware upgrade": chooses the selected device and checks it; true when the upgrade
+    // window may open for UpgradeTargetIp and UpgradeTargetMac.
+    [[nodiscard]] bool ChooseForUpgrade();
+    // The upgrade window's "Start" and "Browse".
+    UpgradeStart& Upgrade() { return *upgradeStart_; }
+    // The firmware transfer the upgrade window follows and cancels.
     TftpTransfer& Tftp() { return *tftp_; }
     // What the TrapIndicator shows; the window follows its signal.
     TrapIndicator& Indicator() { return *trapIndicator_; }
@@ -133,6 +144,7 @@ private:
     Ports ports_;
     QString configFolder_;
     UnstackedBoxes boxes_;
+    UnstackedBoxes upgradeBoxes_; // the upgrade window's, for what datagrams and timers raise
     MainLists lists_;
     ListSorter sorter_;
     TrapIndicator* trapIndicator_;
@@ -152,6 +164,9 @@ private:
     std::unique_ptr<PasswordChange> passwordChange_;
     std::unique_ptr<RemoteAddition> remoteAddition_;
     std::unique_ptr<WebAccess> webAccess_;
+    std::unique_ptr<UpgradeLaunch> upgradeLaunch_;
+    UpgradeStart* upgradeStart_;
+    std::unique_ptr<UpgradeConfirmation> upgradeConfirmation_;
 };
 
 } // namespace fenwick

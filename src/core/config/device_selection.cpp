@@ -62,7 +62,7 @@ std::optional<AgentCheck> DeviceSelection::CheckAgent(bool fromMonitor) const {
     return AgentCheck{verdict, *index};
 }
 
-bool DeviceSelection::ChooseDevice() {
+bool DeviceSelection::ChooseDevice(DeviceCommand command) {
     switch (ClassifySelection()) {
     case SelectionKind::SeveralSelected:
         ShowError(texts::kOnlyOneDevice);
@@ -71,14 +71,14 @@ bool DeviceSelection::ChooseDevice() {
         ShowError(texts::kSelectOneDevice);
         return false;
     case SelectionKind::OneInDiscovery:
-        return Choose(false);
+        return Choose(false, command);
     case SelectionKind::OneInMonitor:
-        return Choose(true);
+        return Choose(true, command);
     }
     return false;
 }
 
-bool DeviceSelection::Choose(bool fromMonitor) {
+bool DeviceSelection::Choose(bool fromMonitor, DeviceCommand command) {
     const std::optional<AgentCheck> check = CheckAgent(fromMonitor);
     if (!check) {
         return false;
@@ -91,13 +91,17 @@ bool DeviceSelection::Choose(bool fromMonitor) {
         ShowError(texts::kInterfaceNotSupported);
         return false;
     case AgentVerdict::InterfaceZero:
-        return false;
+        if (command != DeviceCommand::Upgrade) {
+            return false;
+        }
+        break;
     case AgentVerdict::Usable:
         break;
     }
     state_.Selection.SelectedIndex = check->index;
     const DeviceTable& table = fromMonitor ? state_.MonitorTable : state_.DiscoveryTable;
-    if (table[static_cast<std::size_t>(check->index)].AgentState == kAgentStateLoader) {
+    if (command == DeviceCommand::Configuration &&
+        table[static_cast<std::size_t>(check->index)].AgentState == kAgentStateLoader) {
         ShowError(fromMonitor ? texts::kLoaderModeMonitor : texts::kLoaderModeDiscovery);
         return false;
     }

@@ -26,6 +26,10 @@ enum class AgentVerdict {
     InterfaceZero = 7, // refused without a word
 };
 
+// What the chosen device is for: the upgrade also takes agents of interface version 0 and
+// agents in loader mode, which it is there to mend.
+enum class DeviceCommand { Configuration, Upgrade };
+
 struct AgentCheck {
     AgentVerdict verdict;
     int index; // into the DiscoveryTable or the MonitorTable
@@ -41,17 +45,18 @@ public:
     // the Discovery List; nothing when no row is selected or its entry is not in the table.
     std::optional<AgentCheck> CheckAgent(bool fromMonitor) const;
 
-    // The button procedure of "Configuration setting" and "Password change": writes
-    // SelectedIndex and SelectedInMonitor and returns true when the command's dialog may run;
-    // otherwise the operator has been told why (or, for interface version 0, nothing is said).
-    [[nodiscard]] bool ChooseDevice();
+    // The button procedure of "Configuration setting", "Password change" and "Firmware
+    // upgrade": writes SelectedIndex and SelectedInMonitor and returns true when the command
+    // may go on; otherwise the operator has been told why (or, for interface version 0 under
+    // a configuration command, nothing is said).
+    [[nodiscard]] bool ChooseDevice(DeviceCommand command = DeviceCommand::Configuration);
 
     // The record of the chosen device.
     const DeviceRecord& Chosen() const;
 
 private:
     // SelectedIndex is written from here on, even when the device turns out unusable.
-    [[nodiscard]] bool Choose(bool fromMonitor);
+    [[nodiscard]] bool Choose(bool fromMonitor, DeviceCommand command);
     void ShowError(const QString& text);
 
     ProgramState& state_;

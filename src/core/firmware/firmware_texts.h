@@ -7,6 +7,24 @@
 
 namespace fenwick::texts {
 
+// "Firmware upgrade" on the main window.
+inline constexpr QLatin1String kDuplicateIp("Duplicate IP");
+inline constexpr QLatin1String
+    kNotSameSubnet("The device IP and manager IP are not in the same subnet");
+
+// "Browse" in the upgrade window: the file dialog's filter and proposed name.
+inline constexpr QLatin1String kHexFileFilter("hex File (*.hex)");
+inline constexpr QLatin1String kHexFileName("*.hex");
+
+// "Start" in the upgrade window; the password's box is the configuration's.
+inline constexpr QLatin1String kWait("Wait....");
+inline constexpr QLatin1String kFirmwareFileNotFound("Firmware file not found");
+// %1 the longest path the upgrade can name in its write request, in bytes.
+inline constexpr QLatin1String
+    kFirmwarePathTooLong("The firmware path is too long; it may have at most %1 bytes");
+inline constexpr QLatin1String kUpgradeTriggerSendError("Upgrade trigger send error");
+inline constexpr QLatin1String kTriggerFail("Trigger fail");
+
 inline constexpr QLatin1String kCreatTftpSocketError("Creat tftp socket error");
 inline constexpr QLatin1String kBindTftpsSocketError("Bind tftps socket error");
 inline constexpr QLatin1String kWriteRequestSendError("Write request send error");
@@ -24,5 +42,10 @@ inline constexpr QLatin1String kUpgradeStateCleared(" ");
 inline constexpr QLatin1String
     kRebootNotice("\nThe device will reboot, please wait for a few seconds");
 inline constexpr QLatin1String kCaptionUpgradeFail("upgrade fail");
+
+// The confirmation that the device came back.
+inline constexpr QLatin1String kUpgradeSuccessful("Upgrade successful");
+inline constexpr QLatin1String kUpgradeFail("Upgrade fail");
+inline constexpr QLatin1String kCaptionUpgradeResult("information");
 
 } // namespace fenwick::texts

@@ -191,6 +191,7 @@ void TftpTransfer::SendNextBlock(std::uint16_t acknowledged) {
     }
     if (counters_.DataRetries == 0) { // a first send, not a resend
         program_.Upgrade.UpgradeBytesSent += static_cast<std::uint32_t>(count);
+        emit progressChanged(program_.Upgrade.UpgradeBytesSent, counters_.FirmwareFileSize);
     }
     const auto block = static_cast<std::uint16_t>(acknowledged + 1);
     counters_.LastBlockSent = block;

@@ -77,6 +77,8 @@ public:
 signals:
     // The text for the Upgrade State field.
     void upgradeStateChanged(const QString& text);
+    // A block has gone out for the first time: `sent` of the image's `size` bytes.
+    void progressChanged(quint32 sent, quint32 size);
     // The final block is acknowledged: the window ignores input for the pause that follows.
     void finalAcknowledged();
     // The window is to close: after the pause (`completed`, the confirmation follows) or after

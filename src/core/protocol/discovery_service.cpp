@@ -25,19 +25,23 @@ DiscoveryService::DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, M
                                    MonitorListService& monitor)
     : state_(state), boxes_(boxes), lists_(lists), monitor_(monitor) {}
 
-void DiscoveryService::SendRequest(DatagramSocket* broadcastSocket) {
+bool DiscoveryService::SendRequest(DatagramSocket* broadcastSocket, Counting counting) {
     if (broadcastSocket == nullptr || broadcastSocket->SetBroadcast(true) != 0) {
         boxes_.Show(texts::kSetSocketoptError, texts::kCaptionError, UserPrompts::Icon::Error);
-        return;
+        return false;
     }
     std::array<std::uint8_t, kHeaderLength> request{};
     BuildRequestHeader(kCommandDiscovery, state_.Protocol.AgentKey, request);
-    MarkAllRequestsSent(state_.MonitorTable, monitor_.Count());
+    if (counting == Counting::Counted) {
+        MarkAllRequestsSent(state_.MonitorTable, monitor_.Count());
+    }
     lists_.discovery.DeleteAllRows();
     state_.DiscoveryTable.fill(ZeroRecord());
     if (broadcastSocket->SendTo(request, kLimitedBroadcast, state_.Protocol.AgentPort) != 0) {
         boxes_.Show(texts::kDiscoverySentoFail, texts::kCaptionError, UserPrompts::Icon::Error);
+        return false;
     }
+    return true;
 }
 
 void DiscoveryService::StoreReply(DeviceRecord& record, std::span<const std::uint8_t> body) {

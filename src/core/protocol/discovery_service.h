@@ -19,9 +19,15 @@ public:
     DiscoveryService(ProgramState& state, UnstackedBoxes& boxes, MainLists lists,
                      MonitorListService& monitor);
 
+    // Whether a discovery counts as a request to every monitored device for the liveness
+    // accounting: the operator's does; the one confirming an upgrade does not.
+    enum class Counting { Counted, NotCounted };
+
     // "Discovery": permits broadcast, counts the request for every monitored device, empties
-    // the list and table, and broadcasts request 1. `socket` may be null (not created).
-    void SendRequest(DatagramSocket* broadcastSocket);
+    // the list and table, and broadcasts request 1. `socket` may be null (not created). False
+    // after telling the operator that it could not be sent.
+    [[nodiscard]] bool SendRequest(DatagramSocket* broadcastSocket,
+                                   Counting counting = Counting::Counted);
 
     // General reply store: files an accepted reply in the MonitorTable (by IP text, then MAC
     // text) or the DiscoveryTable, and recognises the answer to a set request. A device that

@@ -1,0 +1,40 @@
+#include "upgrade_confirmation.h"
+
+#include "core/firmware/firmware_texts.h"
+#include "core/protocol/discovery_service.h"
+#include "core/protocol/protocol_sockets.h"
+
+namespace fenwick {
+
+UpgradeConfirmation::UpgradeConfirmation(ProgramState& state, UnstackedBoxes& boxes, Timers& timers,
+                                         DiscoveryService& discovery, ProtocolSockets& sockets)
+    : state_(state), boxes_(boxes), discovery_(discovery), sockets_(sockets),
+      restartWait_(timers.Create(Timers::Kind::SingleShot, [this] { SendDiscovery(); })),
+      answerWait_(timers.Create(Timers::Kind::SingleShot, [this] { TellResult(); })) {}
+
+UpgradeConfirmation::~UpgradeConfirmation() = default;
+
+void UpgradeConfirmation::ConfirmUpgrade() {
+    answerWait_->Stop();
+    restartWait_->Start(kRestartWaitMilliseconds);
+}
+
+void UpgradeConfirmation::SendDiscovery() {
+    // Only an answer to this discovery confirms the upgrade.
+    state_.Reply.UpgradeConfirmed = 0;
+    if (discovery_.SendRequest(sockets_.BroadcastSocket(),
+                               DiscoveryService::Counting::NotCounted)) {
+        answerWait_->Start(kAnswerWaitMilliseconds);
+    }
+}
+
+void UpgradeConfirmation::TellResult() {
+    if (state_.Reply.UpgradeConfirmed == 1) {
+        boxes_.Show(texts::kUpgradeSuccessful, texts::kCaptionUpgradeResult,
+                    UserPrompts::Icon::Information);
+    } else {
+        boxes_.Show(texts::kUpgradeFail, texts::kCaptionUpgradeResult, UserPrompts::Icon::Warning);
+    }
+}
+
+} // namespace fenwick

@@ -1,0 +1,42 @@
+// After a completed transfer the device writes the image and restarts. The confirmation gives
+// it time, then runs a discovery (which empties and refills the Discovery List, as the
+// operator's does, but is not counted as a request to the monitored devices) and tells the
+// operator whether the upgraded device, known by its MAC address, answered.
+#pragma once
+
+#include "core/app/program_state.h"
+#include "core/app/unstacked_boxes.h"
+#include "core/ports/timers.h"
+
+#include <memory>
+
+namespace fenwick {
+
+class DiscoveryService;
+class ProtocolSockets;
+
+class UpgradeConfirmation {
+public:
+    static constexpr int kRestartWaitMilliseconds = 12000;
+    static constexpr int kAnswerWaitMilliseconds = 2000;
+
+    UpgradeConfirmation(ProgramState& state, UnstackedBoxes& boxes, Timers& timers,
+                        DiscoveryService& discovery, ProtocolSockets& sockets);
+    ~UpgradeConfirmation();
+
+    // Begins the wait for the restart; a confirmation already waiting starts afresh.
+    void ConfirmUpgrade();
+
+private:
+    void SendDiscovery();
+    void TellResult();
+
+    ProgramState& state_;
+    UnstackedBoxes& boxes_;
+    DiscoveryService& discovery_;
+    ProtocolSockets& sockets_;
+    std::unique_ptr<Timer> restartWait_;
+    std::unique_ptr<Timer> answerWait_;
+};
+
+} // namespace fenwick

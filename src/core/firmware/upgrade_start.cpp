@@ -1,0 +1,111 @@
+#include "upgrade_start.h"
+
+#include "codec/upgrade_trigger.h"
+#include "core/app/app_texts.h"
+#include "core/app/latin1.h"
+#include "core/config/config_texts.h"
+#include "core/config/device_selection.h"
+#include "core/firmware/firmware_texts.h"
+#include "core/firmware/tftp_transfer.h"
+#include "core/protocol/protocol_sockets.h"
+
+#include <QByteArray>
+#include <QFile>
+
+namespace fenwick {
+namespace {
+
+constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
+UpgradeStart::UpgradeStart(ProgramState& state, UserPrompts& windowPrompts,
+                           ProtocolSockets& sockets, Timers& timers, DeviceSelection& selection,
+                           TftpTransfer& transfer, QObject* parent)
+    : QObject(parent), state_(state), prompts_(windowPrompts), sockets_(sockets),
+      selection_(selection), transfer_(transfer),
+      wait_(timers.Create(Timers::Kind::SingleShot, [this] { OnWaitEnded(); })) {}
+
+UpgradeStart::~UpgradeStart() = default;
+
+void UpgradeStart::OnStart(const QString& password, const QString& firmwarePath) {
+    if (waiting_ || transfer_.State() != TftpState::Idle) {
+        return;
+    }
+    if (password.isEmpty() || password.size() > qsizetype{kMaxTriggerPasswordLength}) {
+        ShowError(texts::kPasswordLengths);
+        return;
+    }
+    const QByteArray path = QFile::encodeName(firmwarePath);
+    // A cut path would name another file, or none: the image sent must be the one chosen.
+    if (path.size() > kMaxPathBytes) {
+        ShowError(QString(texts::kFirmwarePathTooLong).arg(kMaxPathBytes));
+        return;
+    }
+    if (QFile image(firmwarePath); !image.open(QIODevice::ReadOnly)) {
+        ShowError(texts::kFirmwareFileNotFound);
+        return;
+    }
+    SetFieldText(state_.Upgrade.FirmwarePath, View(path));
+    if (!SendTrigger(password.toLatin1())) {
+        return;
+    }
+    waiting_ = true;
+    emit upgradeStateChanged(texts::kWait);
+    emit waitingChanged(true);
+    wait_->Start(kAcknowledgementWaitMilliseconds);
+}
+
+QString UpgradeStart::OnBrowse() {
+    const QString chosen = prompts_.OpenFileName(texts::kHexFileFilter, texts::kHexFileName);
+    const QByteArray path = QFile::encodeName(chosen);
+    // A path too long for the field is refused by "Start" with its reason.
+    SetFieldText(state_.Upgrade.FirmwarePath, path.size() <= kMaxPathBytes ? View(path) : "");
+    return chosen;
+}
+
+void UpgradeStart::OnWaitEnded() {
+    waiting_ = false;
+    emit waitingChanged(false);
+    if (state_.Reply.TriggerAcknowledged != 1) {
+        emit upgradeStateChanged(texts::kTriggerFail);
+        return;
+    }
+    // A transfer that could not start has told the operator; the acknowledgement stays, so
+    // the next "Start" goes on to the transfer after its wait.
+    if (transfer_.StartTftpTransfer()) {
+        state_.Reply.TriggerAcknowledged = 0;
+    }
+}
+
+bool UpgradeStart::SendTrigger(const QByteArray& password) {
+    const DeviceRecord& device = selection_.Chosen();
+    TriggerBuffer buffer;
+    const std::span<const std::uint8_t> trigger =
+        BuildUpgradeTrigger(buffer, state_.Protocol.AgentKey, FieldText(device.MacText),
+                            state_.Reply.SetSequence, View(password));
+    if (trigger.empty()) {
+        ShowError(QString(texts::kMacNotValid).arg(Latin1(FieldText(device.MacText))));
+        return false;
+    }
+    // A Discovery List device may not be reachable at its address; it knows itself by the MAC
+    // address in the header.
+    const bool unicast = state_.Selection.SelectedInMonitor == kChosenInMonitor;
+    DatagramSocket* socket = unicast ? sockets_.UnicastSocket() : sockets_.BroadcastSocket();
+    if (socket == nullptr || socket->SendTo(trigger, unicast ? device.IpAddress : kLimitedBroadcast,
+                                            state_.Protocol.AgentPort) != 0) {
+        ShowError(texts::kUpgradeTriggerSendError);
+        return false;
+    }
+    return true;
+}
+
+void UpgradeStart::ShowError(const QString& text) {
+    prompts_.MessageBox(text, texts::kCaptionError, UserPrompts::Icon::Error);
+}
+
+} // namespace fenwick

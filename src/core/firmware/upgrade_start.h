@@ -1,0 +1,65 @@
+// "Start" in the upgrade window: the password and image checks, the trigger to the device, the
+// two seconds in which its acknowledgement may come, then the transfer. The wait is a timer, so
+// the main window goes on receiving replies (the acknowledgement among them) meanwhile; the
+// upgrade window ignores input until it ends.
+#pragma once
+
+#include "core/app/program_state.h"
+#include "core/ports/timers.h"
+#include "core/ports/user_prompts.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+namespace fenwick {
+
+class DeviceSelection;
+class ProtocolSockets;
+class TftpTransfer;
+
+class UpgradeStart final : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kAcknowledgementWaitMilliseconds = 2000;
+    // FirmwarePath's field holds this many bytes of a path.
+    static constexpr qsizetype kMaxPathBytes = sizeof(UpgradeValues::FirmwarePath) - 1;
+
+    // `windowPrompts` are the upgrade window's boxes.
+    UpgradeStart(ProgramState& state, UserPrompts& windowPrompts, ProtocolSockets& sockets,
+                 Timers& timers, DeviceSelection& selection, TftpTransfer& transfer,
+                 QObject* parent = nullptr);
+    ~UpgradeStart() override;
+
+    // "Start" with the Password and Firmware Path fields' texts. Does nothing while the wait
+    // runs or a transfer is under way: there is one transfer port and one set of upgrade values.
+    void OnStart(const QString& password, const QString& firmwarePath);
+    // "Browse": asks for an image; the chosen path, or the empty text when the operator
+    // cancels, becomes FirmwarePath at once (so that a transfer under way reads its next block
+    // from it) and is returned for the Firmware Path field.
+    QString OnBrowse();
+
+    bool Waiting() const { return waiting_; }
+
+signals:
+    // The text for the Upgrade State field.
+    void upgradeStateChanged(const QString& text);
+    // The acknowledgement wait begins (true) or ends (false).
+    void waitingChanged(bool waiting);
+
+private:
+    void OnWaitEnded();
+    [[nodiscard]] bool SendTrigger(const QByteArray& password);
+    void ShowError(const QString& text);
+
+    ProgramState& state_;
+    UserPrompts& prompts_;
+    ProtocolSockets& sockets_;
+    DeviceSelection& selection_;
+    TftpTransfer& transfer_;
+    std::unique_ptr<Timer> wait_;
+    bool waiting_ = false;
+};
+
+} // namespace fenwick

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 int RunConfigDialogsTests(int argc, char** argv);
+int RunFirmwareUpgradeDlgTests(int argc, char** argv);
 int RunIpAddressEditTests(int argc, char** argv);
 int RunKestrelDlgTests(int argc, char** argv);
 int RunMessageBoxPromptsTests(int argc, char** argv);
@@ -12,6 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     int failures = 0;
     failures += RunConfigDialogsTests(argc, argv);
+    failures += RunFirmwareUpgradeDlgTests(argc, argv);
     failures += RunIpAddressEditTests(argc, argv);
     failures += RunKestrelDlgTests(argc, argv);
     failures += RunMessageBoxPromptsTests(argc, argv);

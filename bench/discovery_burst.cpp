@@ -11,6 +11,8 @@
 #include "platform/qt_timers.h"
 #include "platform/system_clock.h"
 #include "platform/system_local_addresses.h"
+#include "printed_prompts.h"
+#include "process_usage.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,30 +22,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/resource.h>
 #include <vector>
 
 namespace {
 
 using fenwick::ManagerCore;
-using fenwick::UserPrompts;
 
-class PrintedPrompts final : public UserPrompts {
-public:
-    Answer MessageBox(const QString& text, const QString& caption, Icon, Buttons) override {
-        std::fprintf(stderr, "[%s] %s\n", qPrintable(caption), qPrintable(text));
-        return Answer::Ok;
-    }
-    QString SaveFileName(const QString&, const QString&) override { return {}; }
-    QString OpenFileName(const QString&, const QString&) override { return {}; }
-};
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
+using fenwick::bench::CpuSeconds;
+using fenwick::bench::PrintedPrompts;
 
 struct RunResult {
     int rows = 0;

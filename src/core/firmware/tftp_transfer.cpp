@@ -176,7 +176,8 @@ void TftpTransfer::SendNextBlock(std::uint16_t acknowledged) {
     QFile file(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
     std::array<std::uint8_t, kTftpBlockSize> data{};
     qint64 count = -1;
-    if (file.open(QIODevice::ReadOnly) &&
+    // Unbuffered: one block is read, so a read-ahead buffer would only cost an allocation.
+    if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) &&
         file.seek(qint64{acknowledged} * qint64{kTftpBlockSize})) {
         count = file.read(reinterpret_cast<char*>(data.data()), qint64{kTftpBlockSize});
     }

@@ -22,18 +22,6 @@ protected:
         return count;
     }
 
-    // Selects the switch at `position` in the Discovery List and opens the configuration
-    // command on it.
-    void ChooseDiscovered(std::size_t position) {
-        const std::optional<int> row = program->Core().DiscoveryList().FindRow(
-            ColumnOf(kDiscoveryFields, DeviceField::Mac),
-            QString::fromStdString(MacText(lab.switches.at(position).mac)));
-        ASSERT_TRUE(row.has_value());
-        program->Core().MonitorSelection().DeselectAll();
-        program->Core().DiscoverySelection().DeselectAll();
-        program->Core().DiscoverySelection().SelectRow(*row);
-    }
-
     // The switch's settings as it reports them through the control channel.
     std::string SwitchList() {
         const sim::SwitchControl control(qEnvironmentVariable("FENWICK_LAB_CONTROL").toStdString());
@@ -44,7 +32,7 @@ protected:
 TEST_F(ConfigInTheLab, PasswordsAreCheckedAndChanged) {
     ASSERT_NO_FATAL_FAILURE(DiscoverEverySwitch());
     ManagerCore& core = program->Core();
-    ASSERT_NO_FATAL_FAILURE(ChooseDiscovered(2));
+    ASSERT_NO_FATAL_FAILURE(SelectDiscovered(2));
     ASSERT_TRUE(core.ChooseForConfiguration());
     ConfigurationInput input = core.ConfigurationValues();
     input.password = QStringLiteral("wrong");
@@ -91,7 +79,7 @@ TEST_F(ConfigInTheLab, BroadcastAndUnicastSetsAreAppliedAndConfirmedOnce) {
     ManagerCore& core = program->Core();
 
     // A discovered switch takes a new name and location by broadcast.
-    ASSERT_NO_FATAL_FAILURE(ChooseDiscovered(1));
+    ASSERT_NO_FATAL_FAILURE(SelectDiscovered(1));
     ASSERT_TRUE(core.ChooseForConfiguration());
     ConfigurationInput input = core.ConfigurationValues();
     input.systemName = QStringLiteral("renamed-2");

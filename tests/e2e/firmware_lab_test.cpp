@@ -51,16 +51,6 @@ protected:
         return Read(path);
     }
 
-    void SelectInDiscoveryList(std::size_t position) {
-        const std::optional<int> row = program->Core().DiscoveryList().FindRow(
-            ColumnOf(kDiscoveryFields, DeviceField::Mac),
-            QString::fromStdString(MacText(lab.switches.at(position).mac)));
-        ASSERT_TRUE(row.has_value());
-        program->Core().MonitorSelection().DeselectAll();
-        program->Core().DiscoverySelection().DeselectAll();
-        program->Core().DiscoverySelection().SelectRow(*row);
-    }
-
     // Presses "Firmware upgrade" on the main window and "Start" in the window it opens.
     void UpgradeThroughTheWindow(const QString& image,
                                  const QString& password = QStringLiteral("admin")) {
@@ -121,7 +111,7 @@ TEST_F(FirmwareInTheLab, AOneMebibyteImageArrivesWholeFromEitherListAndTheSwitch
         SCOPED_TRACE(c.list);
         prompts.boxes.clear();
         if (c.position == 0) {
-            ASSERT_NO_FATAL_FAILURE(SelectInDiscoveryList(0));
+            ASSERT_NO_FATAL_FAILURE(SelectDiscovered(0));
         } else {
             program->Core().DiscoverySelection().DeselectAll();
             program->Core().MonitorSelection().SelectRow(0);
@@ -143,7 +133,7 @@ TEST_F(FirmwareInTheLab, TwentyPercentLossStillEndsByteIdentical) {
     // Each lost packet costs a second or two of waiting: an image of tens of KiB.
     Control("loss " + IpText(2) + " 20 11");
     const QString image = Image(QStringLiteral("lossy.hex"), 20 * 1024 + 300);
-    ASSERT_NO_FATAL_FAILURE(SelectInDiscoveryList(2));
+    ASSERT_NO_FATAL_FAILURE(SelectDiscovered(2));
     ASSERT_NO_FATAL_FAILURE(UpgradeThroughTheWindow(image));
     ASSERT_NO_FATAL_FAILURE(ExpectConfirmed(kSuccessful, 90000));
     EXPECT_EQ(StoredImage(2), Read(image));
@@ -165,7 +155,7 @@ TEST_F(FirmwareInTheLab, AnErrorPacketIsShownAndLoggedAndNothingFollows) {
     ASSERT_NO_FATAL_FAILURE(DiscoverEverySwitch());
     Control("tftp-error " + IpText(3) +
             " 3 Flash write error at sector 12, the image was not kept");
-    ASSERT_NO_FATAL_FAILURE(SelectInDiscoveryList(3));
+    ASSERT_NO_FATAL_FAILURE(SelectDiscovered(3));
     ASSERT_NO_FATAL_FAILURE(UpgradeThroughTheWindow(Image(QStringLiteral("refused.hex"), 5000)));
     // The text is cut at 45 characters before the reboot notice.
     const QString shown = QStringLiteral("Flash write error at sector 12, the image was") +
@@ -186,7 +176,7 @@ TEST_F(FirmwareInTheLab, AnErrorPacketIsShownAndLoggedAndNothingFollows) {
 TEST_F(FirmwareInTheLab, ASwitchThatDoesNotComeBackGivesUpgradeFail) {
     ASSERT_NO_FATAL_FAILURE(DiscoverEverySwitch());
     Control("restart-delay " + IpText(4) + " 60");
-    ASSERT_NO_FATAL_FAILURE(SelectInDiscoveryList(4));
+    ASSERT_NO_FATAL_FAILURE(SelectDiscovered(4));
     const QString image = Image(QStringLiteral("slow.hex"), 64 * 1024);
     ASSERT_NO_FATAL_FAILURE(UpgradeThroughTheWindow(image));
     ASSERT_NO_FATAL_FAILURE(ExpectConfirmed(kFail, 10000));

@@ -113,6 +113,17 @@ protected:
         ASSERT_EQ(program->Core().MonitorList().RowCount(), static_cast<int>(positions.size()));
     }
 
+    // Selects the switch at `position` of the lab's settings in the Discovery List, alone.
+    void SelectDiscovered(std::size_t position) {
+        const std::optional<int> row = program->Core().DiscoveryList().FindRow(
+            ColumnOf(kDiscoveryFields, DeviceField::Mac),
+            QString::fromStdString(MacText(lab.switches.at(position).mac)));
+        ASSERT_TRUE(row.has_value());
+        program->Core().MonitorSelection().DeselectAll();
+        program->Core().DiscoverySelection().DeselectAll();
+        program->Core().DiscoverySelection().SelectRow(*row);
+    }
+
     QAbstractButton* Button(const QString& name) {
         for (QAbstractButton* button : program->Window().findChildren<QAbstractButton*>()) {
             if (button->accessibleName() == name) {

@@ -7,9 +7,8 @@
 // Runs inside the lab's manager namespace (it opens real sockets): see bench/README.md.
 //   tftp_upgrade_client SWITCH_IP IMAGE
 #include "codec/device_record.h"
-#include "core/app/unstacked_boxes.h"
+#include "core/app/manager_core.h"
 #include "core/firmware/tftp_transfer.h"
-#include "core/monitor/event_log.h"
 #include "fenwick-switch/value_text.h"
 #include "platform/desktop_launcher.h"
 #include "platform/posix_datagram_socket.h"
@@ -25,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -45,19 +45,20 @@ int main(int argc, char* argv[]) {
     }
     QTemporaryDir folder;
     bench::PrintedPrompts prompts;
-    UnstackedBoxes boxes(prompts);
     SystemLocalAddresses localAddresses;
     PosixDatagramSocketFactory sockets(localAddresses);
     QtTimers timers;
     SystemClock clock;
     DesktopLauncher launcher;
-    EventLog log(folder.path(), boxes, clock, launcher);
-    ProgramState state;
-    state.Upgrade.UpgradeTargetIp = *device;
+    auto state = std::make_unique<ProgramState>();
+    // The core is built but not started: no protocol socket is opened, only the transfer's.
+    ManagerCore core(*state, {prompts, sockets, timers, clock, launcher, localAddresses, prompts},
+                     folder.path(), QStringLiteral("tftp_upgrade_client"));
+    state->Upgrade.UpgradeTargetIp = *device;
     const QByteArray path = QFile::encodeName(QString::fromLocal8Bit(argv[2]));
-    SetFieldText(state.Upgrade.FirmwarePath,
+    SetFieldText(state->Upgrade.FirmwarePath,
                  std::string_view(path.constData(), static_cast<std::size_t>(path.size())));
-    TftpTransfer transfer(state, boxes, sockets, timers, log);
+    TftpTransfer& transfer = core.Tftp();
 
     bool acknowledged = false;
     QObject::connect(&transfer, &TftpTransfer::finalAcknowledged, [&] {

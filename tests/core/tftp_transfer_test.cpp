@@ -1,8 +1,7 @@
 #include "codec/device_record.h"
-#include "core/app/unstacked_boxes.h"
 #include "core/firmware/tftp_transfer.h"
 #include "core/monitor/event_log.h"
-#include "support/port_doubles.h"
+#include "core_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,23 +26,23 @@ std::uint8_t ImageByte(std::size_t offset, std::uint8_t seed) {
     return static_cast<std::uint8_t>(offset * 31 + offset / 512 + seed);
 }
 
-class TftpTransferTest : public ::testing::Test, protected PortDoubles {
+class TftpTransferTest : public CoreFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QDir().mkpath(Folder()));
-        state.Upgrade.UpgradeTargetIp = kDevice;
-        QObject::connect(&transfer, &TftpTransfer::upgradeStateChanged,
+        CoreFixture::SetUp();
+        // The transfer alone: with the polling stopped, every timer running is the upgrade's.
+        Start().Shutdown();
+        state->Upgrade.UpgradeTargetIp = kDevice;
+        QObject::connect(&transfer(), &TftpTransfer::upgradeStateChanged,
                          [this](const QString& text) {
                              upgradeStates.push_back({text, clock.Now()});
                          });
-        QObject::connect(&transfer, &TftpTransfer::finalAcknowledged,
+        QObject::connect(&transfer(), &TftpTransfer::finalAcknowledged,
                          [this] { finalAcknowledgedAt.push_back(clock.Now()); });
-        QObject::connect(&transfer, &TftpTransfer::transferEnded, [this](bool completed) {
+        QObject::connect(&transfer(), &TftpTransfer::transferEnded, [this](bool completed) {
             ended.push_back({completed, clock.Now()});
         });
     }
-
-    QString Folder() const { return root.path() + QStringLiteral("/cfg"); }
 
     // Writes an image of `size` bytes and makes it the FirmwarePath.
     std::string UseImage(std::size_t size, std::uint8_t seed = 0, const char* name = "image.hex") {
@@ -55,11 +54,11 @@ protected:
         QFile file(QString::fromStdString(path));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(size));
-        SetFieldText(state.Upgrade.FirmwarePath, path);
+        SetFieldText(state->Upgrade.FirmwarePath, path);
         return path;
     }
 
-    void Start() { ASSERT_TRUE(transfer.StartTftpTransfer()); }
+    void StartTransfer() { ASSERT_TRUE(transfer().StartTftpTransfer()); }
 
     void Reply(Bytes bytes, std::uint32_t source = kDevice) {
         ASSERT_TRUE(network.Deliver(kPort, std::move(bytes), source));
@@ -140,7 +139,7 @@ protected:
     }
 
     std::string LogContents() const {
-        QFile file(log.Path());
+        QFile file(core->Log().Path());
         if (!file.open(QIODevice::ReadOnly)) {
             return {};
         }
@@ -163,11 +162,8 @@ protected:
 
     bool SocketOpen() const { return network.BoundTo(kPort) != nullptr; }
 
-    QTemporaryDir root;
-    ProgramState state;
-    UnstackedBoxes boxes{prompts};
-    EventLog log{Folder(), boxes, clock, launcher};
-    TftpTransfer transfer{state, boxes, network, clock, log};
+    // The upgrade's transfer, whose boxes belong to the upgrade window.
+    TftpTransfer& transfer() { return core->Tftp(); }
     std::vector<std::pair<QString, std::int64_t>> upgradeStates;
     std::vector<std::int64_t> finalAcknowledgedAt;
     std::vector<std::pair<bool, std::int64_t>> ended;
@@ -194,9 +190,9 @@ TEST_F(TftpTransferTest, WritesTheImageBlockByBlockAndFinishesAfterThePause) {
         upgradeStates.clear();
         finalAcknowledgedAt.clear();
         ended.clear();
-        transfer.ResetTransferState();
+        transfer().ResetTransferState();
         const std::string path = UseImage(c.size);
-        Start();
+        StartTransfer();
         ASSERT_EQ(network.sent.size(), 1u);
         Bytes request{0, 2};
         request.insert(request.end(), path.begin(), path.end());
@@ -206,11 +202,11 @@ TEST_F(TftpTransferTest, WritesTheImageBlockByBlockAndFinishesAfterThePause) {
         }
         request.pop_back(); // "octet" is followed by exactly one zero
         EXPECT_EQ(network.sent[0].bytes, request);
-        EXPECT_EQ(transfer.State(), TftpState::Requesting);
+        EXPECT_EQ(transfer().State(), TftpState::Requesting);
 
         for (std::uint16_t acked = 0; acked < c.blockSizes.size(); ++acked) {
             Ack(acked);
-            EXPECT_EQ(transfer.State(), TftpState::Sending);
+            EXPECT_EQ(transfer().State(), TftpState::Sending);
             const std::vector<DataSent> packets = DataPackets();
             ASSERT_EQ(packets.size(), acked + 1u);
             EXPECT_EQ(packets.back().block, acked + 1);
@@ -218,37 +214,37 @@ TEST_F(TftpTransferTest, WritesTheImageBlockByBlockAndFinishesAfterThePause) {
             const QString shown = upgradeStates.empty() ? QString() : upgradeStates.back().first;
             EXPECT_EQ(shown, c.statesAfterEachBlock[acked]) << "block " << acked + 1;
         }
-        EXPECT_EQ(state.Upgrade.UpgradeBytesSent, c.size);
+        EXPECT_EQ(state->Upgrade.UpgradeBytesSent, c.size);
         const auto finalBlock = static_cast<std::uint16_t>(c.blockSizes.size());
         const std::int64_t acknowledgedAt = clock.Now();
         Ack(finalBlock);
-        EXPECT_EQ(transfer.State(), TftpState::Complete);
+        EXPECT_EQ(transfer().State(), TftpState::Complete);
         EXPECT_EQ(finalAcknowledgedAt, std::vector<std::int64_t>{acknowledgedAt});
-        EXPECT_EQ(state.Upgrade.UpgradeBytesSent, 0u);
+        EXPECT_EQ(state->Upgrade.UpgradeBytesSent, 0u);
         clock.Advance(4999);
         EXPECT_TRUE(ended.empty());
         EXPECT_TRUE(SocketOpen());
         clock.Advance(1);
         EXPECT_EQ(ended,
                   (std::vector<std::pair<bool, std::int64_t>>{{true, acknowledgedAt + 5000}}));
-        EXPECT_EQ(transfer.State(), TftpState::Idle);
+        EXPECT_EQ(transfer().State(), TftpState::Idle);
         EXPECT_FALSE(SocketOpen());
         EXPECT_EQ(network.sent.size(), c.blockSizes.size() + 1); // nothing resent
-        EXPECT_EQ(clock.ActiveTimers(), 0);
+        EXPECT_EQ(clock.ActiveTimers(), 1); // the confirmation's wait for the restart
         ExpectAllSentToDevicePort69();
-        EXPECT_TRUE(prompts.boxes.empty());
+        EXPECT_TRUE(upgradePrompts.boxes.empty());
     }
 }
 
 TEST_F(TftpTransferTest, AnUnansweredWriteRequestIsSentSixTimesThenDeviceNotFound) {
     UseImage(1000);
-    Start();
+    StartTransfer();
     // Timer 2 lets its first tick pass, then resends on each tick.
     EXPECT_EQ(WriteRequestTimes(10000),
               (std::vector<std::int64_t>{0, 2000, 3000, 4000, 5000, 6000}));
     EXPECT_EQ(StateTexts(), std::vector<QString>{QStringLiteral("Device not found")});
     EXPECT_EQ(upgradeStates.back().second, 6000);
-    EXPECT_EQ(transfer.State(), TftpState::Idle);
+    EXPECT_EQ(transfer().State(), TftpState::Idle);
     EXPECT_FALSE(SocketOpen());
     EXPECT_EQ(clock.ActiveTimers(), 0);
 
@@ -256,7 +252,7 @@ TEST_F(TftpTransferTest, AnUnansweredWriteRequestIsSentSixTimesThenDeviceNotFoun
     upgradeStates.clear();
     network.sent.clear();
     const std::int64_t again = clock.Now();
-    Start();
+    StartTransfer();
     EXPECT_EQ(WriteRequestTimes(10000),
               (std::vector<std::int64_t>{0, 1000, 2000, 3000, 4000, 5000}));
     EXPECT_EQ(StateTexts(), std::vector<QString>{QStringLiteral("Device not found")});
@@ -279,9 +275,9 @@ TEST_F(TftpTransferTest, AnUnacknowledgedBlockIsResentFiveTimesThenTheTransferFa
         SCOPED_TRACE(c.silentBlock);
         network.sent.clear();
         upgradeStates.clear();
-        transfer.ResetTransferState();
+        transfer().ResetTransferState();
         UseImage(1000);
-        Start();
+        StartTransfer();
         const std::int64_t blockOneAt = clock.Now();
         for (const std::uint16_t block : c.acks) {
             Ack(block);
@@ -300,9 +296,9 @@ TEST_F(TftpTransferTest, AnUnacknowledgedBlockIsResentFiveTimesThenTheTransferFa
         ASSERT_FALSE(upgradeStates.empty());
         EXPECT_EQ(upgradeStates.back().first, c.failure); // resent bytes are not counted again
         EXPECT_EQ(upgradeStates.back().second - blockOneAt, 12000);
-        EXPECT_EQ(transfer.State(), TftpState::Idle);
+        EXPECT_EQ(transfer().State(), TftpState::Idle);
         EXPECT_FALSE(SocketOpen());
-        EXPECT_EQ(state.Upgrade.UpgradeBytesSent, 0u);
+        EXPECT_EQ(state->Upgrade.UpgradeBytesSent, 0u);
         EXPECT_EQ(clock.ActiveTimers(), 0);
         EXPECT_TRUE(ended.empty()); // the window stays open for another "Start"
         ExpectAllSentToDevicePort69();
@@ -317,16 +313,16 @@ TEST_F(TftpTransferTest, AnUnacknowledgedBlockIsResentFiveTimesThenTheTransferFa
 
 TEST_F(TftpTransferTest, AFailedTransferCanStartAgainFromBlockOne) {
     UseImage(1000);
-    Start();
+    StartTransfer();
     Ack(0);
     clock.Advance(20000);
-    ASSERT_EQ(transfer.State(), TftpState::Idle);
+    ASSERT_EQ(transfer().State(), TftpState::Idle);
     network.sent.clear();
-    Start();
+    StartTransfer();
     Ack(0);
     Ack(1);
     Ack(2);
-    EXPECT_EQ(transfer.State(), TftpState::Complete);
+    EXPECT_EQ(transfer().State(), TftpState::Complete);
     const std::vector<DataSent> packets = DataPackets();
     ASSERT_EQ(packets.size(), 2u);
     EXPECT_EQ(packets[0].block, 1);
@@ -335,7 +331,7 @@ TEST_F(TftpTransferTest, AFailedTransferCanStartAgainFromBlockOne) {
 
 TEST_F(TftpTransferTest, DuplicateAndStaleAcknowledgementsSendNothingButResetTheRetries) {
     UseImage(2048);
-    Start();
+    StartTransfer();
     const std::int64_t blockOneAt = clock.Now();
     Ack(0);
     clock.Advance(2500); // block 1 resent once, at 2000
@@ -347,7 +343,7 @@ TEST_F(TftpTransferTest, DuplicateAndStaleAcknowledgementsSendNothingButResetThe
     Ack(1); // duplicate
     Ack(0); // stale
     EXPECT_EQ(network.sent.size(), sentBefore);
-    EXPECT_EQ(transfer.State(), TftpState::Sending);
+    EXPECT_EQ(transfer().State(), TftpState::Sending);
     // The retry count starts again: five more resends before the failure.
     clock.Advance(30000);
     EXPECT_EQ(CountSent(3, 2), 10);
@@ -360,20 +356,20 @@ TEST_F(TftpTransferTest, DuplicateAndStaleAcknowledgementsSendNothingButResetThe
 
 TEST_F(TftpTransferTest, RepliesFromAnotherAddressAreIgnored) {
     UseImage(1000);
-    Start();
+    StartTransfer();
     Ack(0, kStranger);
     EXPECT_EQ(CountSent(3), 0);
-    EXPECT_EQ(transfer.State(), TftpState::Requesting);
+    EXPECT_EQ(transfer().State(), TftpState::Requesting);
     Ack(0);
     ASSERT_EQ(CountSent(3, 1), 1);
     Ack(1, kStranger); // would skip a block
     EXPECT_EQ(CountSent(3, 2), 0);
     DeviceError("Abort", kStranger); // would abort the upgrade
-    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_TRUE(upgradePrompts.boxes.empty());
     EXPECT_TRUE(ended.empty());
     Ack(1);
     Ack(2);
-    EXPECT_EQ(transfer.State(), TftpState::Complete);
+    EXPECT_EQ(transfer().State(), TftpState::Complete);
     EXPECT_TRUE(LogContents().empty());
 }
 
@@ -391,32 +387,32 @@ TEST_F(TftpTransferTest, AnErrorPacketIsShownWithTheRebootNoticeLoggedAndEndsThe
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        prompts.boxes.clear();
+        upgradePrompts.boxes.clear();
         upgradeStates.clear();
         ended.clear();
         network.sent.clear();
-        transfer.ResetTransferState();
+        transfer().ResetTransferState();
         UseImage(2048);
-        Start();
+        StartTransfer();
         for (const std::uint16_t block : c.acks) {
             Ack(block);
         }
         std::vector<bool> openWhileBoxShown;
-        prompts.whileOpen = [&](const RecordingPrompts::Box&) {
+        upgradePrompts.whileOpen = [&](const RecordingPrompts::Box&) {
             openWhileBoxShown.push_back(SocketOpen());
         };
         DeviceError(c.text);
-        prompts.whileOpen = nullptr;
-        ASSERT_EQ(prompts.boxes.size(), 1u);
-        EXPECT_EQ(prompts.boxes[0].text, QString::fromStdString(c.used) + kRebootNotice);
-        EXPECT_EQ(prompts.boxes[0].caption, QStringLiteral("upgrade fail"));
-        EXPECT_EQ(prompts.boxes[0].icon, UserPrompts::Icon::Error);
+        upgradePrompts.whileOpen = nullptr;
+        ASSERT_EQ(upgradePrompts.boxes.size(), 1u);
+        EXPECT_EQ(upgradePrompts.boxes[0].text, QString::fromStdString(c.used) + kRebootNotice);
+        EXPECT_EQ(upgradePrompts.boxes[0].caption, QStringLiteral("upgrade fail"));
+        EXPECT_EQ(upgradePrompts.boxes[0].icon, UserPrompts::Icon::Error);
         EXPECT_EQ(openWhileBoxShown, std::vector<bool>{false});
         EXPECT_TRUE(LogContents().ends_with(FailureLine(c.used, clock.Now())));
         EXPECT_EQ(StateTexts().back(), QStringLiteral(" "));
         EXPECT_EQ(ended, (std::vector<std::pair<bool, std::int64_t>>{{false, clock.Now()}}));
-        EXPECT_EQ(transfer.State(), TftpState::Idle);
-        EXPECT_EQ(state.Upgrade.UpgradeBytesSent, 0u);
+        EXPECT_EQ(transfer().State(), TftpState::Idle);
+        EXPECT_EQ(state->Upgrade.UpgradeBytesSent, 0u);
         EXPECT_EQ(clock.ActiveTimers(), 0);
         const std::size_t sent = network.sent.size();
         clock.Advance(20000);
@@ -426,7 +422,7 @@ TEST_F(TftpTransferTest, AnErrorPacketIsShownWithTheRebootNoticeLoggedAndEndsThe
 
 TEST_F(TftpTransferTest, EachBlockIsReadFromThePathAsItStandsThen) {
     UseImage(2048, 0, "first.hex");
-    Start();
+    StartTransfer();
     Ack(0);
     UseImage(1500, 7, "second.hex"); // chosen with "Browse" during the transfer
     Ack(1);
@@ -439,12 +435,12 @@ TEST_F(TftpTransferTest, EachBlockIsReadFromThePathAsItStandsThen) {
 
 TEST_F(TftpTransferTest, AnImageThatCannotBeOpenedSendsNothing) {
     UseImage(1000);
-    Start();
-    SetFieldText(state.Upgrade.FirmwarePath, root.path().toStdString() + "/missing.hex");
+    StartTransfer();
+    SetFieldText(state->Upgrade.FirmwarePath, root.path().toStdString() + "/missing.hex");
     Ack(0);
-    ASSERT_EQ(prompts.boxes.size(), 1u);
-    EXPECT_EQ(prompts.boxes[0].text, QStringLiteral("Open firmware file error"));
-    EXPECT_EQ(prompts.boxes[0].caption, QStringLiteral("Error"));
+    ASSERT_EQ(upgradePrompts.boxes.size(), 1u);
+    EXPECT_EQ(upgradePrompts.boxes[0].text, QStringLiteral("Open firmware file error"));
+    EXPECT_EQ(upgradePrompts.boxes[0].caption, QStringLiteral("Error"));
     EXPECT_EQ(CountSent(3), 0);
     EXPECT_EQ(clock.ActiveTimers(), 0); // timer 1 starts with the first block sent
 }
@@ -468,13 +464,13 @@ TEST_F(TftpTransferTest, AStartThatFailsTellsWhyAndLeavesNothingRunning) {
     UseImage(1000);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        prompts.boxes.clear();
+        upgradePrompts.boxes.clear();
         c.spoil();
-        EXPECT_FALSE(transfer.StartTftpTransfer());
-        ASSERT_EQ(prompts.boxes.size(), 1u);
-        EXPECT_EQ(prompts.boxes[0].text, QString::fromLatin1(c.text));
-        EXPECT_EQ(prompts.boxes[0].caption, QStringLiteral("Error"));
-        EXPECT_EQ(transfer.State(), TftpState::Idle);
+        EXPECT_FALSE(transfer().StartTftpTransfer());
+        ASSERT_EQ(upgradePrompts.boxes.size(), 1u);
+        EXPECT_EQ(upgradePrompts.boxes[0].text, QString::fromLatin1(c.text));
+        EXPECT_EQ(upgradePrompts.boxes[0].caption, QStringLiteral("Error"));
+        EXPECT_EQ(transfer().State(), TftpState::Idle);
         EXPECT_EQ(clock.ActiveTimers(), 0);
         network.failCreate = false;
         network.failBind = false;
@@ -482,28 +478,28 @@ TEST_F(TftpTransferTest, AStartThatFailsTellsWhyAndLeavesNothingRunning) {
         holder.reset();
         EXPECT_FALSE(SocketOpen());
     }
-    Start(); // nothing was left behind
+    StartTransfer(); // nothing was left behind
 }
 
 TEST_F(TftpTransferTest, AFailedDataSendIsToldAndResentByTheTimer) {
     UseImage(1000);
-    Start();
+    StartTransfer();
     network.sendError = 101;
     Ack(0);
-    ASSERT_EQ(prompts.boxes.size(), 1u);
-    EXPECT_EQ(prompts.boxes[0].text, QStringLiteral("Upgrade fail!!!!"));
+    ASSERT_EQ(upgradePrompts.boxes.size(), 1u);
+    EXPECT_EQ(upgradePrompts.boxes[0].text, QStringLiteral("Upgrade fail!!!!"));
     network.sendError = 0;
     clock.Advance(2000);
     EXPECT_EQ(CountSent(3, 1), 1);
-    EXPECT_EQ(state.Upgrade.UpgradeBytesSent, 512u);
+    EXPECT_EQ(state->Upgrade.UpgradeBytesSent, 512u);
 }
 
 TEST_F(TftpTransferTest, OnlyTheFinalBlockSentCompletesTheTransfer) {
     UseImage(2048);
-    Start();
+    StartTransfer();
     Ack(0);
     Ack(0xFFFF); // no short block has been sent yet
-    EXPECT_EQ(transfer.State(), TftpState::Sending);
+    EXPECT_EQ(transfer().State(), TftpState::Sending);
     EXPECT_TRUE(finalAcknowledgedAt.empty());
     clock.Advance(10000);
     EXPECT_TRUE(ended.empty());
@@ -511,23 +507,23 @@ TEST_F(TftpTransferTest, OnlyTheFinalBlockSentCompletesTheTransfer) {
 
 TEST_F(TftpTransferTest, CancelStopsTheTransferButNotThePauseAfterTheFinalAcknowledgement) {
     UseImage(1000);
-    Start();
+    StartTransfer();
     Ack(0);
-    transfer.Cancel();
-    EXPECT_EQ(transfer.State(), TftpState::Idle);
+    transfer().Cancel();
+    EXPECT_EQ(transfer().State(), TftpState::Idle);
     EXPECT_FALSE(SocketOpen());
-    EXPECT_EQ(state.Upgrade.UpgradeBytesSent, 0u);
+    EXPECT_EQ(state->Upgrade.UpgradeBytesSent, 0u);
     const std::size_t sent = network.sent.size();
     clock.Advance(20000);
     EXPECT_EQ(network.sent.size(), sent);
     EXPECT_TRUE(upgradeStates.empty());
 
-    Start();
+    StartTransfer();
     Ack(0);
     Ack(1);
     Ack(2);
-    transfer.Cancel(); // the device is writing the image; the confirmation must follow
-    EXPECT_EQ(transfer.State(), TftpState::Complete);
+    transfer().Cancel(); // the device is writing the image; the confirmation must follow
+    EXPECT_EQ(transfer().State(), TftpState::Complete);
     clock.Advance(5000);
     EXPECT_EQ(ended.size(), 1u);
     EXPECT_TRUE(ended.front().first);

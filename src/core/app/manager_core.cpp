@@ -53,8 +53,10 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
       polling_(std::make_unique<LivenessPolling>(state, boxes_, ports.timers, ports.clock,
                                                  *sockets_, *monitor_, *eventLog_,
                                                  std::move(applicationName))),
+      upgradeConfirmation_(std::make_unique<UpgradeConfirmation>(state, boxes_, ports.timers,
+                                                                 *discovery_, *sockets_)),
       tftp_(std::make_unique<TftpTransfer>(state, upgradeBoxes_, ports.sockets, ports.timers,
-                                           *eventLog_)),
+                                           *eventLog_, *upgradeConfirmation_)),
       selection_(std::make_unique<DeviceSelection>(state, ports.prompts, lists_)),
       setRequest_(std::make_unique<SetRequest>(state, ports.prompts, *sockets_, *monitor_)),
       configurationSet_(
@@ -65,16 +67,9 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
       upgradeLaunch_(std::make_unique<UpgradeLaunch>(state, ports.prompts, ports.localAddresses,
                                                      *selection_, lists_)),
       upgradeStart_(new UpgradeStart(state, ports.upgradePrompts, *sockets_, ports.timers,
-                                     *selection_, *tftp_, this)),
-      upgradeConfirmation_(std::make_unique<UpgradeConfirmation>(state, boxes_, ports.timers,
-                                                                 *discovery_, *sockets_)) {
+                                     *selection_, *tftp_, this)) {
     new SelectionRule(lists_.discovery, lists_.discoverySelection, lists_.monitor,
                       lists_.monitorSelection, this);
-    connect(tftp_.get(), &TftpTransfer::transferEnded, this, [this](bool completed) {
-        if (completed) {
-            upgradeConfirmation_->ConfirmUpgrade();
-        }
-    });
 }
 
 ManagerCore::~ManagerCore() = default;

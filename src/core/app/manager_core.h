@@ -157,6 +157,7 @@ private:
     std::unique_ptr<DiscoveryService> discovery_;
     std::unique_ptr<ReplyDispatcher> dispatcher_;
     std::unique_ptr<LivenessPolling> polling_;
+    std::unique_ptr<UpgradeConfirmation> upgradeConfirmation_;
     std::unique_ptr<TftpTransfer> tftp_;
     std::unique_ptr<DeviceSelection> selection_;
     std::unique_ptr<SetRequest> setRequest_;
@@ -166,7 +167,6 @@ private:
     std::unique_ptr<WebAccess> webAccess_;
     std::unique_ptr<UpgradeLaunch> upgradeLaunch_;
     UpgradeStart* upgradeStart_;
-    std::unique_ptr<UpgradeConfirmation> upgradeConfirmation_;
 };
 
 } // namespace fenwick

@@ -4,6 +4,7 @@
 #include "codec/tftp_packets.h"
 #include "core/app/latin1.h"
 #include "core/firmware/firmware_texts.h"
+#include "core/firmware/upgrade_confirmation.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -13,8 +14,9 @@ namespace fenwick {
 
 TftpTransfer::TftpTransfer(ProgramState& state, UnstackedBoxes& boxes,
                            DatagramSocketFactory& sockets, Timers& timers, EventLog& log,
-                           QObject* parent)
+                           UpgradeConfirmation& confirmation, QObject* parent)
     : QObject(parent), program_(state), boxes_(boxes), sockets_(sockets), log_(log),
+      confirmation_(confirmation),
       dataTimer_(timers.Create(Timers::Kind::Periodic, [this] { OnDataTick(); })),
       requestTimer_(timers.Create(Timers::Kind::Periodic, [this] { OnRequestTick(); })),
       pause_(timers.Create(Timers::Kind::SingleShot, [this] { FinishTransfer(); })) {}
@@ -221,6 +223,7 @@ void TftpTransfer::FinishTransfer() {
     counters_.FinalBlock.reset();
     CloseSocket();
     state_ = TftpState::Idle;
+    confirmation_.ConfirmUpgrade();
     emit transferEnded(true);
 }
 

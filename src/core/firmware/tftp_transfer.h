@@ -29,6 +29,8 @@
 
 namespace fenwick {
 
+class UpgradeConfirmation;
+
 enum class TftpState {
     Idle,       // no socket, no timers
     Requesting, // the write request is out; timer 2 repeats it
@@ -55,9 +57,11 @@ public:
     // fits the box's 100-character text).
     static constexpr std::size_t kErrorTextLimit = 45;
 
-    // Reads UpgradeTargetIp and FirmwarePath from `state` and keeps UpgradeBytesSent there.
+    // Reads UpgradeTargetIp and FirmwarePath from `state` and keeps UpgradeBytesSent there; a
+    // completed transfer hands over to `confirmation`.
     TftpTransfer(ProgramState& state, UnstackedBoxes& boxes, DatagramSocketFactory& sockets,
-                 Timers& timers, EventLog& log, QObject* parent = nullptr);
+                 Timers& timers, EventLog& log, UpgradeConfirmation& confirmation,
+                 QObject* parent = nullptr);
     ~TftpTransfer() override;
 
     // Opens the socket on kLocalPort, starts timer 2 and sends the write request to
@@ -81,8 +85,8 @@ signals:
     void progressChanged(quint32 sent, quint32 size);
     // The final block is acknowledged: the window ignores input for the pause that follows.
     void finalAcknowledged();
-    // The window is to close: after the pause (`completed`, the confirmation follows) or after
-    // a device's error packet (not completed, nothing follows).
+    // The window is to close: after the pause (`completed`, the confirmation has begun) or
+    // after a device's error packet (not completed, nothing follows).
     void transferEnded(bool completed);
 
 private:
@@ -117,6 +121,7 @@ private:
     UnstackedBoxes& boxes_;
     DatagramSocketFactory& sockets_;
     EventLog& log_;
+    UpgradeConfirmation& confirmation_;
     std::unique_ptr<DatagramSocket> socket_;
     std::unique_ptr<Timer> dataTimer_;    // timer 1
     std::unique_ptr<Timer> requestTimer_; // timer 2

@@ -231,6 +231,44 @@ TEST_F(FirmwareUpgradeTest, TriggersADiscoveredDeviceByBroadcastAndAMonitoredOne
     }
 }
 
+TEST_F(FirmwareUpgradeTest, TheTriggerGoesToTheDeviceTheWindowShowsWhateverHappenedSince) {
+    struct Case {
+        const char* what;
+        std::vector<int> monitorRows; // the upgrade's choice
+        std::vector<int> discoveryRows;
+        std::vector<int> laterMonitorRows; // a configuration command's choice afterwards
+        std::vector<int> laterDiscoveryRows;
+        int agent;
+        std::uint32_t address;
+    };
+    const Case cases[] = {
+        {"discovered, then a monitored one configured", {}, {0}, {1}, {}, kDevice, 0xFFFFFFFF},
+        {"monitored, then a discovered one configured",
+         {0},
+         {},
+         {},
+         {1},
+         1,
+         AgentReply::Numbered(1).ip},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(Launch(c.monitorRows, c.discoveryRows));
+        SelectRows(c.laterMonitorRows, c.laterDiscoveryRows);
+        ASSERT_TRUE(core->ChooseForConfiguration());
+        // A discovery refills the Discovery List in another order.
+        core->Discovery();
+        Receive(AgentReply::Numbered(kDevice + 1));
+        Receive(AgentReply::Numbered(kDevice));
+        Start();
+        const std::vector<MemoryNetwork::Sent> sent = Sent();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].address, c.address);
+        EXPECT_EQ(DecodeHeader(sent[0].bytes).Mac, AgentReply::Numbered(c.agent).mac);
+        clock.Advance(UpgradeStart::kAcknowledgementWaitMilliseconds);
+    }
+}
+
 TEST_F(FirmwareUpgradeTest, WithoutAcknowledgementTheWaitEndsInTriggerFail) {
     struct Case {
         const char* what;

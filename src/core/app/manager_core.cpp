@@ -66,8 +66,8 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
       webAccess_(std::make_unique<WebAccess>(state, ports.prompts, lists_, ports.launcher)),
       upgradeLaunch_(std::make_unique<UpgradeLaunch>(state, ports.prompts, ports.localAddresses,
                                                      *selection_, lists_)),
-      upgradeStart_(new UpgradeStart(state, ports.upgradePrompts, *sockets_, ports.timers,
-                                     *selection_, *tftp_, this)) {
+      upgradeStart_(
+          new UpgradeStart(state, ports.upgradePrompts, *sockets_, ports.timers, *tftp_, this)) {
     new SelectionRule(lists_.discovery, lists_.discoverySelection, lists_.monitor,
                       lists_.monitorSelection, this);
 }

@@ -40,6 +40,7 @@ LaunchOutcome UpgradeLaunch::LaunchUpgrade() {
     }
     SetFieldText(state_.Reply.UpgradeTargetMac, FieldText(device.MacText));
     state_.Upgrade.UpgradeTargetIp = device.IpAddress;
+    state_.Upgrade.UpgradeTargetInMonitor = inMonitor;
     return LaunchOutcome::Launched;
 }
 

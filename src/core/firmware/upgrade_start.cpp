@@ -4,7 +4,6 @@
 #include "core/app/app_texts.h"
 #include "core/app/latin1.h"
 #include "core/config/config_texts.h"
-#include "core/config/device_selection.h"
 #include "core/firmware/firmware_texts.h"
 #include "core/firmware/tftp_transfer.h"
 #include "core/protocol/protocol_sockets.h"
@@ -24,10 +23,10 @@ std::string_view View(const QByteArray& bytes) {
 } // namespace
 
 UpgradeStart::UpgradeStart(ProgramState& state, UserPrompts& windowPrompts,
-                           ProtocolSockets& sockets, Timers& timers, DeviceSelection& selection,
-                           TftpTransfer& transfer, QObject* parent)
+                           ProtocolSockets& sockets, Timers& timers, TftpTransfer& transfer,
+                           QObject* parent)
     : QObject(parent), state_(state), prompts_(windowPrompts), sockets_(sockets),
-      selection_(selection), transfer_(transfer),
+      transfer_(transfer),
       wait_(timers.Create(Timers::Kind::SingleShot, [this] { OnWaitEnded(); })) {}
 
 UpgradeStart::~UpgradeStart() = default;
@@ -83,21 +82,22 @@ void UpgradeStart::OnWaitEnded() {
 }
 
 bool UpgradeStart::SendTrigger(const QByteArray& password) {
-    const DeviceRecord& device = selection_.Chosen();
+    // The device the window shows, whatever has been chosen or discovered since it opened.
+    const std::string_view mac = FieldText(state_.Reply.UpgradeTargetMac);
     TriggerBuffer buffer;
-    const std::span<const std::uint8_t> trigger =
-        BuildUpgradeTrigger(buffer, state_.Protocol.AgentKey, FieldText(device.MacText),
-                            state_.Reply.SetSequence, View(password));
+    const std::span<const std::uint8_t> trigger = BuildUpgradeTrigger(
+        buffer, state_.Protocol.AgentKey, mac, state_.Reply.SetSequence, View(password));
     if (trigger.empty()) {
-        ShowError(QString(texts::kMacNotValid).arg(Latin1(FieldText(device.MacText))));
+        ShowError(QString(texts::kMacNotValid).arg(Latin1(mac)));
         return false;
     }
     // A Discovery List device may not be reachable at its address; it knows itself by the MAC
     // address in the header.
-    const bool unicast = state_.Selection.SelectedInMonitor == kChosenInMonitor;
+    const bool unicast = state_.Upgrade.UpgradeTargetInMonitor;
     DatagramSocket* socket = unicast ? sockets_.UnicastSocket() : sockets_.BroadcastSocket();
-    if (socket == nullptr || socket->SendTo(trigger, unicast ? device.IpAddress : kLimitedBroadcast,
-                                            state_.Protocol.AgentPort) != 0) {
+    if (socket == nullptr ||
+        socket->SendTo(trigger, unicast ? state_.Upgrade.UpgradeTargetIp : kLimitedBroadcast,
+                       state_.Protocol.AgentPort) != 0) {
         ShowError(texts::kUpgradeTriggerSendError);
         return false;
     }

@@ -14,7 +14,6 @@
 
 namespace fenwick {
 
-class DeviceSelection;
 class ProtocolSockets;
 class TftpTransfer;
 
@@ -28,8 +27,7 @@ public:
 
     // `windowPrompts` are the upgrade window's boxes.
     UpgradeStart(ProgramState& state, UserPrompts& windowPrompts, ProtocolSockets& sockets,
-                 Timers& timers, DeviceSelection& selection, TftpTransfer& transfer,
-                 QObject* parent = nullptr);
+                 Timers& timers, TftpTransfer& transfer, QObject* parent = nullptr);
     ~UpgradeStart() override;
 
     // "Start" with the Password and Firmware Path fields' texts. Does nothing while the wait
@@ -56,7 +54,6 @@ private:
     ProgramState& state_;
     UserPrompts& prompts_;
     ProtocolSockets& sockets_;
-    DeviceSelection& selection_;
     TftpTransfer& transfer_;
     std::unique_ptr<Timer> wait_;
     bool waiting_ = false;

@@ -12,6 +12,7 @@
 #include "core/lists/main_lists.h"
 #include "core/monitor/trap_indicator.h"
 #include "core/ports/clock.h"
+#include "core/ports/config_folders.h"
 #include "core/ports/datagram_socket.h"
 #include "core/ports/launcher.h"
 #include "core/ports/local_addresses.h"
@@ -59,7 +60,7 @@ public:
 
     // `applicationName` is the executable's file name without extension, which captions the
     // boxes that carry the program's name.
-    ManagerCore(ProgramState& state, Ports ports, QString configFolder, QString applicationName,
+    ManagerCore(ProgramState& state, Ports ports, ConfigFolders folders, QString applicationName,
                 QObject* parent = nullptr);
     ~ManagerCore() override;
 
@@ -142,7 +143,7 @@ private:
     // Built in this order, each from those before it.
     ProgramState& state_;
     Ports ports_;
-    QString configFolder_;
+    ConfigFolders folders_;
     UnstackedBoxes boxes_;
     UnstackedBoxes upgradeBoxes_; // the upgrade window's, for what datagrams and timers raise
     MainLists lists_;

@@ -2,6 +2,7 @@
 
 #include "codec/device_tables.h"
 #include "codec/monitor_records.h"
+#include "core/app/folder_creation.h"
 #include "core/lists/list_texts.h"
 
 #include <QFile>
@@ -99,6 +100,9 @@ void MonitorFile::Load() {
 }
 
 void MonitorFile::Save() {
+    // An installed copy's folder is made by the first file written there. Where it cannot be
+    // made, the write fails and says so.
+    MakeFolder(configFolder_);
     Write(DefaultPath(configFolder_), monitor_.Count());
 }
 

@@ -10,6 +10,7 @@
 #include "core/firmware/upgrade_launch.h"
 #include "core/firmware/upgrade_start.h"
 #include "core/lists/device_columns.h"
+#include "core/lists/list_export.h"
 #include "core/lists/monitor_file.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/lists/selection_rule.h"
@@ -45,6 +46,7 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, ConfigFolders folders
       sockets_(std::make_unique<ProtocolSockets>(ports.sockets, ports.prompts)),
       monitor_(std::make_unique<MonitorListService>(state, ports.prompts, lists_)),
       monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, folders_.folder)),
+      listExport_(std::make_unique<ListExport>(ports.prompts, lists_)),
       eventLog_(std::make_unique<EventLog>(folders_.folder, boxes_, ports.clock, ports.launcher)),
       trapReception_(std::make_unique<TrapReception>(state, *monitor_, *eventLog_, ports.clock,
                                                      *trapIndicator_)),
@@ -147,6 +149,10 @@ void ManagerCore::MonitorSaveAs() {
 
 void ManagerCore::MonitorLoad() {
     monitorFile_->Load();
+}
+
+void ManagerCore::ExportLists() {
+    listExport_->ExportLists();
 }
 
 void ManagerCore::ShowMonitorRow(int index) {

@@ -30,6 +30,7 @@ class DeviceSelection;
 class DiscoveryService;
 class EventLog;
 class TftpTransfer;
+class ListExport;
 class LivenessPolling;
 class MonitorFile;
 class MonitorListService;
@@ -89,6 +90,8 @@ public:
     void MonitorSave();
     void MonitorSaveAs();
     void MonitorLoad();
+    // File menu: "Export lists...", both lists to a CSV file the operator picks.
+    void ExportLists();
 
     // Shows MonitorTable[index] in the Monitor List, inserting or refreshing its row.
     void ShowMonitorRow(int index);
@@ -153,6 +156,7 @@ private:
     std::unique_ptr<ProtocolSockets> sockets_;
     std::unique_ptr<MonitorListService> monitor_;
     std::unique_ptr<MonitorFile> monitorFile_;
+    std::unique_ptr<ListExport> listExport_;
     std::unique_ptr<EventLog> eventLog_;
     std::unique_ptr<TrapReception> trapReception_;
     std::unique_ptr<DiscoveryService> discovery_;

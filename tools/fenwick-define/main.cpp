@@ -14,17 +14,18 @@ namespace {
 constexpr const char* kUsage =
     "usage: fenwick-define [--force] KEY PORT FILE\n"
     "       fenwick-define --help | --version\n"
-    "Writes the definition file define.ecf that fenwick reads its agent key and base port\n"
-    "from. They must be those the switches' agents of the network expect.\n"
-    "  KEY        the agent key, 8 hexadecimal digits (for example 1A2B3C4D)\n"
-    "  PORT       the base port, decimal or hexadecimal after 0x (for example 8080 or 0x1F90)\n"
-    "  FILE       the file to write: define.ecf in fenwick's folder, that is\n"
-    "             ~/.config/fenwick/define.ecf (or $XDG_CONFIG_HOME/fenwick/define.ecf),\n"
-    "             cfg/define.ecf beside a portable fenwick, or /etc/fenwick/define.ecf\n"
-    "             for every user of the machine\n"
-    "  --force    overwrite FILE if it exists\n"
-    "  -h, --help show this help and exit\n"
-    "  --version  show the version and exit\n";
+    "Writes the definition file define.ecf that fenwick reads its agent key and base\n"
+    "port from. They must be those the switches' agents of the network expect.\n"
+    "  KEY         the agent key, 8 hexadecimal digits (for example 1A2B3C4D)\n"
+    "  PORT        the base port, decimal or hexadecimal after 0x (for example 8080\n"
+    "              or 0x1F90)\n"
+    "  FILE        the file to write: define.ecf in fenwick's folder, that is\n"
+    "              ~/.config/fenwick/define.ecf (or $XDG_CONFIG_HOME/fenwick/...),\n"
+    "              cfg/define.ecf beside a portable fenwick, or, for every user\n"
+    "              of the machine, /etc/fenwick/define.ecf\n"
+    "  --force     overwrite FILE if it exists\n"
+    "  -h, --help  show this help and exit\n"
+    "  --version   show the version and exit\n";
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }

@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
         auto state = std::make_unique<fenwick::ProgramState>();
         ManagerCore core(*state,
                          {prompts, sockets, timers, clock, launcher, localAddresses, prompts},
-                         config.cfg, QStringLiteral("fenwick"));
+                         {config.cfg, {}}, QStringLiteral("fenwick"));
         core.Initialise();
         const RunResult result = RunOnce(core, config.expected, config.busyMs);
         core.Shutdown();

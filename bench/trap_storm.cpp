@@ -466,7 +466,7 @@ int main(int argc, char** argv) {
     }
 
     BenchPrompts prompts;
-    fenwick::FenwickProgram program(options.cfg, &prompts);
+    fenwick::FenwickProgram program({options.cfg, {}}, &prompts);
     program.Window().show();
     if (!WaitUntil([&] { return program.Window().isVisible(); }, 5000)) {
         std::fprintf(stderr, "the main window did not come up\n");

@@ -13,13 +13,13 @@ QString ApplicationName() {
 
 } // namespace
 
-FenwickProgram::FenwickProgram(const QString& configFolder, UserPrompts* prompts)
+FenwickProgram::FenwickProgram(const ConfigFolders& folders, UserPrompts* prompts)
     : state_(std::make_unique<ProgramState>()),
       core_(*state_,
             ManagerCore::Ports{prompts != nullptr ? *prompts : messageBoxes_, sockets_, timers_,
                                clock_, launcher_, localAddresses_,
                                prompts != nullptr ? *prompts : upgradeBoxes_},
-            configFolder, ApplicationName()),
+            folders, ApplicationName()),
       window_(core_, &upgradeBoxes_) {
     messageBoxes_.SetOwner(&window_);
 }

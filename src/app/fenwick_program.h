@@ -22,7 +22,7 @@ class FenwickProgram {
 public:
     // `prompts` replaces the message boxes, the upgrade window's too (tests answer them); null
     // keeps the real ones.
-    explicit FenwickProgram(const QString& configFolder, UserPrompts* prompts = nullptr);
+    explicit FenwickProgram(const ConfigFolders& folders, UserPrompts* prompts = nullptr);
 
     ManagerCore& Core() { return core_; }
     CKestrelDlg& Window() { return window_; }

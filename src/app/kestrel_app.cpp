@@ -12,10 +12,10 @@ CKestrelApp::CKestrelApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(QStringLiteral(FENWICK_VERSION));
 }
 
-bool CKestrelApp::InitInstance() {
+bool CKestrelApp::InitInstance(const QString& configFolder) {
     setWindowIcon(pictures::ApplicationIcon());
 
-    FenwickProgram program(GetConfigFolder());
+    FenwickProgram program(GetConfigFolder(configFolder));
     program.Window().exec();
     return false;
 }

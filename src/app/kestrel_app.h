@@ -12,9 +12,10 @@ class CKestrelApp final : public QApplication {
 public:
     CKestrelApp(int& argc, char** argv);
 
-    // Builds the program's state, ports and core, and runs the main window until it ends.
-    // Returns false: nothing is left to run afterwards.
-    bool InitInstance();
+    // Builds the program's state, ports and core, and runs the main window until it ends;
+    // `configFolder` is the one --config-dir named (empty: none). Returns false: nothing is
+    // left to run afterwards.
+    bool InitInstance(const QString& configFolder);
 };
 
 } // namespace fenwick

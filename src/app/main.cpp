@@ -1,9 +1,21 @@
+#include "command_line.h"
 #include "kestrel_app.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char* argv[]) {
+    // First the command line: --help, --version and a mistaken option answer here, with no
+    // display needed and before anything opens a socket.
+    const fenwick::CommandLine commandLine = fenwick::ReadCommandLine(argc, argv);
+    if (commandLine.outcome != fenwick::CommandLine::Outcome::Run) {
+        std::FILE* stream =
+            commandLine.outcome == fenwick::CommandLine::Outcome::Error ? stderr : stdout;
+        std::fputs(commandLine.message.toLocal8Bit().constData(), stream);
+        return fenwick::ExitCode(commandLine.outcome);
+    }
+
     fenwick::CKestrelApp app(argc, argv);
     // As with any application object: an event loop of its own runs only when asked for.
-    return app.InitInstance() ? fenwick::CKestrelApp::exec() : EXIT_SUCCESS;
+    return app.InitInstance(commandLine.configFolder) ? fenwick::CKestrelApp::exec() : EXIT_SUCCESS;
 }

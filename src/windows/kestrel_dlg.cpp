@@ -5,6 +5,7 @@
 #include "change_password_dlg.h"
 #include "configuration_set_dlg.h"
 #include "core/app/manager_core.h"
+#include "core/lists/list_texts.h"
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
 #include "firmware_upgrade_dlg.h"
@@ -67,6 +68,8 @@ void CKestrelDlg::ConnectCommands() {
     onTrigger(ui_->monitorSaveAction, &CKestrelDlg::OnMonitorSave);
     onTrigger(ui_->monitorSaveAsAction, &CKestrelDlg::OnMonitorSaveAs);
     onTrigger(ui_->monitorLoadAction, &CKestrelDlg::OnMonitorLoad);
+    ui_->exportListsAction->setText(texts::kExportListsMenu);
+    onTrigger(ui_->exportListsAction, &CKestrelDlg::OnExportLists);
     onTrigger(ui_->fileExitAction, &CKestrelDlg::OnFileExit);
     onTrigger(ui_->viewLogAction, &CKestrelDlg::OnViewLog);
     onTrigger(ui_->clearLogAction, &CKestrelDlg::OnClearLog);
@@ -168,6 +171,10 @@ void CKestrelDlg::OnMonitorSaveAs() {
 
 void CKestrelDlg::OnMonitorLoad() {
     core_.MonitorLoad();
+}
+
+void CKestrelDlg::OnExportLists() {
+    core_.ExportLists();
 }
 
 void CKestrelDlg::OnAbout() {

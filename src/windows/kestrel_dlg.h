@@ -50,6 +50,7 @@ protected slots:
     virtual void OnMonitorSave();
     virtual void OnMonitorSaveAs();
     virtual void OnMonitorLoad();
+    virtual void OnExportLists();
     virtual void OnFileExit();
     virtual void OnViewLog();
     virtual void OnClearLog();

@@ -82,9 +82,15 @@ protected:
     }
 
     QString Folder() const { return root.path() + QStringLiteral("/cfg"); }
+    // The folders Start builds the core with: Folder() alone unless a test chooses others.
+    QString configFolder;
+    QString siteFolder;
 
     ManagerCore& Start() {
-        core = std::make_unique<ManagerCore>(*state, Ports(), Folder(), kApplicationName);
+        core = std::make_unique<ManagerCore>(
+            *state, Ports(),
+            ConfigFolders{configFolder.isEmpty() ? Folder() : configFolder, siteFolder},
+            kApplicationName);
         core->Initialise();
         return *core;
     }

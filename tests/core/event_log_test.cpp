@@ -151,6 +151,7 @@ TEST_F(EventLogFile, ClearLogLeavesAnEmptyLogThatTheNextTrapStartsAgain) {
              Trap("older");
          }},
         {"with no log yet", [&] { QFile::remove(LogPath()); }},
+        {"with no folder yet", [&] { ASSERT_TRUE(QDir(Folder()).removeRecursively()); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -162,6 +163,14 @@ TEST_F(EventLogFile, ClearLogLeavesAnEmptyLogThatTheNextTrapStartsAgain) {
         EXPECT_EQ(LogBytes(), TrapLine("new"));
     }
     EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(EventLogFile, TheFirstLineMakesTheFolder) {
+    // An installed copy's folder does not exist before something is written there.
+    ASSERT_TRUE(QDir(Folder()).removeRecursively());
+    Trap("first");
+    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_EQ(LogBytes(), TrapLine("first"));
 }
 
 TEST_F(EventLogFile, ViewLogOpensTheLogInTheTextEditorAndTellsNothing) {

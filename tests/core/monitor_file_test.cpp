@@ -355,17 +355,36 @@ TEST_F(MonitorFile, AFailedSaveKeepsThePreviousFileAndSaysWhy) {
     ExpectErrorNaming(inside);
     EXPECT_EQ(ReadFile(MonitorPath()), previous);
 
-    // The cfg folder is gone.
+    // The cfg folder cannot be made: a file stands in its place.
     prompts.boxes.clear();
     ASSERT_TRUE(QDir(Folder()).removeRecursively());
+    WriteFile(Folder(), Bytes{1});
     core->MonitorSave();
     ExpectErrorNaming(MonitorPath());
+    ASSERT_TRUE(QFile::remove(Folder()));
+}
 
-    prompts.boxes.clear();
-    ASSERT_TRUE(QDir().mkpath(Folder()));
+TEST_F(MonitorFile, SaveMakesTheFolderOfAnInstalledCopy) {
+    // As ~/.config/fenwick before the first save: neither it nor its parent exists yet, and
+    // define.ecf is the site's.
+    const QString home = root.path() + QStringLiteral("/home");
+    configFolder = home + QStringLiteral("/.config/fenwick");
+    siteFolder = Folder();
+    Start();
+    EXPECT_TRUE(prompts.boxes.empty());
+    Monitor({AgentReply::Numbered(1)});
+    ASSERT_FALSE(QFileInfo::exists(home)) << "starting makes nothing";
+
     core->MonitorSave();
     EXPECT_TRUE(prompts.boxes.empty());
-    EXPECT_EQ(ReadFile(MonitorPath()), TableBytes());
+    EXPECT_EQ(ReadFile(configFolder + QStringLiteral("/monitor.cfg")), TableBytes());
+    EXPECT_EQ(QFileInfo(configFolder).permissions() &
+                  (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
+                   QFileDevice::WriteOther),
+              QFileDevice::Permissions())
+        << "the operator's folder is private";
+    EXPECT_FALSE(QFileInfo::exists(Folder() + QStringLiteral("/monitor.cfg")))
+        << "nothing is written to the site folder";
 }
 
 TEST_F(MonitorFile, WhereOnlyTheFileIsWritableItIsWrittenInPlaceAndStillChecked) {

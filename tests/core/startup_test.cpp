@@ -20,7 +20,9 @@ TEST_F(Startup, ARejectedDefinitionFileStillStartsWithZeroKeyAndPorts) {
     WriteDefinition({1, 2, 3, 4}); // wrong byte sum
     Start();
     EXPECT_EQ(BoxTexts(), (QStringList{QStringLiteral("define.ecf checksum error"),
-                                       QStringLiteral("It will cause the application fail\n ")}));
+                                       QStringLiteral("It will cause the application fail\n \n"
+                                                      "define.ecf looked for in:\n") +
+                                           Folder()}));
     EXPECT_EQ(prompts.boxes[1].caption, QStringLiteral("Error"));
     EXPECT_EQ(state->Protocol.AgentKey, 0u);
     EXPECT_EQ(state->Protocol.AgentPort, 0);
@@ -36,6 +38,46 @@ TEST_F(Startup, ARejectedDefinitionFileStillStartsWithZeroKeyAndPorts) {
     agent.mac[5] = 2;
     ASSERT_TRUE(network.Deliver(first->Port(), agent.Datagram(), agent.ip));
     EXPECT_EQ(core->DiscoveryList().RowCount(), 1);
+}
+
+TEST_F(Startup, AMissingDefinitionFileIsTakenFromTheSiteFolder) {
+    // The operator's folder holds no define.ecf: the site's is read, never written; when
+    // neither has one, the box names both folders, in the order they were searched.
+    const QString own = root.path() + QStringLiteral("/own");
+    const QString nowhere = root.path() + QStringLiteral("/nowhere");
+    struct Case {
+        const char* what;
+        QString site;
+        bool accepted;
+        QString lookedIn;
+    };
+    const Case cases[] = {
+        {"site holds it", Folder(), true, {}},
+        {"site holds none", nowhere, false, own + u'\n' + nowhere},
+        {"no site folder", QString(), false, own},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        prompts.boxes.clear();
+        configFolder = own;
+        siteFolder = c.site;
+        Start();
+        if (c.accepted) {
+            EXPECT_TRUE(prompts.boxes.empty());
+            EXPECT_EQ(state->Protocol.AgentKey, kTestKey);
+        } else {
+            ASSERT_EQ(prompts.boxes.size(), 2u);
+            EXPECT_TRUE(prompts.boxes[0].text.startsWith(QStringLiteral("define.ecf is missing: ") +
+                                                         own + QStringLiteral("/define.ecf")));
+            EXPECT_EQ(prompts.boxes[1].text,
+                      QStringLiteral("It will cause the application fail\n \n"
+                                     "define.ecf looked for in:\n") +
+                          c.lookedIn);
+        }
+        EXPECT_FALSE(QFileInfo::exists(own)) << "starting makes no folder";
+        core.reset();
+        state = std::make_unique<ProgramState>();
+    }
 }
 
 TEST_F(Startup, SocketFailuresAreToldAndTheProgramGoesOn) {

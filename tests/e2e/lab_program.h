@@ -69,7 +69,7 @@ protected:
         definition.write(reinterpret_cast<const char*>(bytes.data()),
                          static_cast<qint64>(bytes.size()));
         definition.close();
-        program = std::make_unique<FenwickProgram>(cfg, &prompts);
+        program = std::make_unique<FenwickProgram>(ConfigFolders{cfg, {}}, &prompts);
         program->Window().show();
         ASSERT_TRUE(WaitUntil([&] { return program->Window().isVisible(); }));
     }

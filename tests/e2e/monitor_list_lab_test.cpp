@@ -56,7 +56,7 @@ protected:
     void Restart() {
         program->Window().close();
         program.reset();
-        program = std::make_unique<FenwickProgram>(ConfigFolder(), &prompts);
+        program = std::make_unique<FenwickProgram>(ConfigFolders{ConfigFolder(), {}}, &prompts);
         program->Window().show();
         ASSERT_TRUE(WaitUntil([&] { return program->Window().isVisible(); }));
     }

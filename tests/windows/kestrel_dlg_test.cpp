@@ -38,6 +38,7 @@ protected:
     void OnMonitorSave() override { Record(__func__); }
     void OnMonitorSaveAs() override { Record(__func__); }
     void OnMonitorLoad() override { Record(__func__); }
+    void OnExportLists() override { Record(__func__); }
     void OnFileExit() override { Record(__func__); }
     void OnViewLog() override { Record(__func__); }
     void OnClearLog() override { Record(__func__); }
@@ -307,6 +308,7 @@ void KestrelDlgTest::commandsReachTheirHandlers_data() {
         {{QStringLiteral("File"), QStringLiteral("Monitor save")}, "OnMonitorSave"},
         {{QStringLiteral("File"), QStringLiteral("Monitor save as")}, "OnMonitorSaveAs"},
         {{QStringLiteral("File"), QStringLiteral("Monitor load")}, "OnMonitorLoad"},
+        {{QStringLiteral("File"), QStringLiteral("Export lists...")}, "OnExportLists"},
         {{QStringLiteral("File"), QStringLiteral("Exit")}, "OnFileExit"},
         {{QStringLiteral("View"), QStringLiteral("View log")}, "OnViewLog"},
         {{QStringLiteral("View"), QStringLiteral("Clear log")}, "OnClearLog"},

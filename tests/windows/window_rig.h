@@ -42,7 +42,8 @@ public:
             return false;
         }
         file.close();
-        core = std::make_unique<ManagerCore>(*state_, Ports(), folder, QStringLiteral("fenwick"));
+        core = std::make_unique<ManagerCore>(*state_, Ports(), ConfigFolders{folder, {}},
+                                             QStringLiteral("fenwick"));
         window = std::make_unique<Window>(*core);
         window->show();
         return true;

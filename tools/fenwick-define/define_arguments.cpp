@@ -23,6 +23,14 @@ bool IsHexDigits(std::string_view text) {
 std::optional<DefineArguments> ParseDefineArguments(std::span<const std::string_view> arguments,
                                                     std::string& error) {
     DefineArguments result;
+    if (arguments.size() == 1 && (arguments.front() == "--help" || arguments.front() == "-h")) {
+        result.help = true;
+        return result;
+    }
+    if (arguments.size() == 1 && arguments.front() == "--version") {
+        result.version = true;
+        return result;
+    }
     if (!arguments.empty() && arguments.front() == "--force") {
         result.force = true;
         arguments = arguments.subspan(1);

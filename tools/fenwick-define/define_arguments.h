@@ -1,4 +1,4 @@
-// Command line of fenwick-define: [--force] KEY PORT FILE.
+// Command line of fenwick-define: [--force] KEY PORT FILE, or --help, or --version.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,9 @@
 namespace fenwick {
 
 struct DefineArguments {
+    // --help or --version alone: print it and write nothing.
+    bool help = false;
+    bool version = false;
     bool force = false;
     std::uint32_t agentKey = 0;
     std::uint16_t basePort = 0;

@@ -1,6 +1,7 @@
 // fenwick-define: writes a definition file for an agent key and a base port.
 #include "codec/definition_file.h"
 #include "define_arguments.h"
+#include "fenwick_version.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,10 +13,19 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: fenwick-define [--force] KEY PORT FILE\n"
-    "  KEY   the agent key, 8 hexadecimal digits (for example 1A2B3C4D)\n"
-    "  PORT  the base port, decimal or hexadecimal after 0x (for example 8080 or 0x1F90)\n"
-    "  FILE  the file to write, usually cfg/define.ecf beside the fenwick program\n"
-    "  --force  overwrite FILE if it exists\n";
+    "       fenwick-define --help | --version\n"
+    "Writes the definition file define.ecf that fenwick reads its agent key and base\n"
+    "port from. They must be those the switches' agents of the network expect.\n"
+    "  KEY         the agent key, 8 hexadecimal digits (for example 1A2B3C4D)\n"
+    "  PORT        the base port, decimal or hexadecimal after 0x (for example 8080\n"
+    "              or 0x1F90)\n"
+    "  FILE        the file to write: define.ecf in fenwick's folder, that is\n"
+    "              ~/.config/fenwick/define.ecf (or $XDG_CONFIG_HOME/fenwick/...),\n"
+    "              cfg/define.ecf beside a portable fenwick, or, for every user\n"
+    "              of the machine, /etc/fenwick/define.ecf\n"
+    "  --force     overwrite FILE if it exists\n"
+    "  -h, --help  show this help and exit\n"
+    "  --version   show the version and exit\n";
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -30,6 +40,14 @@ int main(int argc, char** argv) {
     if (!parsed) {
         std::fprintf(stderr, "fenwick-define: %s\n%s", error.c_str(), kUsage);
         return 2;
+    }
+    if (parsed->help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (parsed->version) {
+        std::fputs("fenwick-define " FENWICK_VERSION "\n", stdout);
+        return 0;
     }
 
     const std::vector<std::uint8_t> bytes =

@@ -33,7 +33,7 @@ int main(int argc, char* argv[]) {
     }
     const QString output = QString::fromLocal8Bit(argv[2]);
     app.setWindowIcon(fenwick::pictures::ApplicationIcon());
-    fenwick::FenwickProgram program(QString::fromLocal8Bit(argv[1]));
+    fenwick::FenwickProgram program(fenwick::ConfigFolders{QString::fromLocal8Bit(argv[1]), {}});
     fenwick::CKestrelDlg& window = program.Window();
     window.show();
 

@@ -12,5 +12,7 @@ inline constexpr QLatin1String kCaptionInformation("Information");
 inline constexpr QLatin1String kCaptionWarning("Warning");
 
 inline constexpr QLatin1String kApplicationFail("It will cause the application fail\n ");
+// Follows kApplicationFail in its box: %1 the folders searched for define.ecf, one a line.
+inline constexpr QLatin1String kDefinitionLookedIn("\ndefine.ecf looked for in:\n%1");
 
 } // namespace fenwick::texts

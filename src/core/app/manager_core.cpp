@@ -10,6 +10,7 @@
 #include "core/firmware/upgrade_launch.h"
 #include "core/firmware/upgrade_start.h"
 #include "core/lists/device_columns.h"
+#include "core/lists/list_export.h"
 #include "core/lists/monitor_file.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/lists/selection_rule.h"
@@ -37,15 +38,16 @@ MainLists MakeLists(QObject* owner) {
 
 } // namespace
 
-ManagerCore::ManagerCore(ProgramState& state, Ports ports, QString configFolder,
+ManagerCore::ManagerCore(ProgramState& state, Ports ports, ConfigFolders folders,
                          QString applicationName, QObject* parent)
-    : QObject(parent), state_(state), ports_(ports), configFolder_(std::move(configFolder)),
+    : QObject(parent), state_(state), ports_(ports), folders_(std::move(folders)),
       boxes_(ports.prompts), upgradeBoxes_(ports.upgradePrompts), lists_(MakeLists(this)),
       trapIndicator_(new TrapIndicator(this)), trapList_(new TrapList(state, this)),
       sockets_(std::make_unique<ProtocolSockets>(ports.sockets, ports.prompts)),
       monitor_(std::make_unique<MonitorListService>(state, ports.prompts, lists_)),
-      monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, configFolder_)),
-      eventLog_(std::make_unique<EventLog>(configFolder_, boxes_, ports.clock, ports.launcher)),
+      monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, folders_.folder)),
+      listExport_(std::make_unique<ListExport>(ports.prompts, lists_)),
+      eventLog_(std::make_unique<EventLog>(folders_.folder, boxes_, ports.clock, ports.launcher)),
       trapReception_(std::make_unique<TrapReception>(state, *monitor_, *eventLog_, ports.clock,
                                                      *trapIndicator_)),
       discovery_(std::make_unique<DiscoveryService>(state, boxes_, lists_, *monitor_)),
@@ -77,9 +79,12 @@ ManagerCore::~ManagerCore() = default;
 void ManagerCore::Initialise() {
     state_.RefreshSeconds = kInitialRefreshSeconds;
     ClearTraps(state_.TrapTable, state_.TrapCount);
-    if (!LoadDefinitionFile(DefinitionFilePath(configFolder_), ports_.prompts, state_.Protocol)) {
-        ports_.prompts.MessageBox(texts::kApplicationFail, texts::kCaptionError,
-                                  UserPrompts::Icon::Error);
+    const DefinitionLocation definition = FindDefinitionFile(folders_);
+    if (!LoadDefinitionFile(definition.path, ports_.prompts, state_.Protocol)) {
+        ports_.prompts.MessageBox(
+            texts::kApplicationFail +
+                QString(texts::kDefinitionLookedIn).arg(definition.foldersLookedIn.join(u'\n')),
+            texts::kCaptionError, UserPrompts::Icon::Error);
     }
     state_.Reply.AgentKey = state_.Protocol.AgentKey;
 
@@ -139,6 +144,10 @@ void ManagerCore::MonitorSaveAs() {
 
 void ManagerCore::MonitorLoad() {
     monitorFile_->Load();
+}
+
+void ManagerCore::ExportLists() {
+    listExport_->ExportLists();
 }
 
 void ManagerCore::ShowMonitorRow(int index) {

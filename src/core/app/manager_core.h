@@ -12,6 +12,7 @@
 #include "core/lists/main_lists.h"
 #include "core/monitor/trap_indicator.h"
 #include "core/ports/clock.h"
+#include "core/ports/config_folders.h"
 #include "core/ports/datagram_socket.h"
 #include "core/ports/launcher.h"
 #include "core/ports/local_addresses.h"
@@ -29,6 +30,7 @@ class DeviceSelection;
 class DiscoveryService;
 class EventLog;
 class TftpTransfer;
+class ListExport;
 class LivenessPolling;
 class MonitorFile;
 class MonitorListService;
@@ -59,7 +61,7 @@ public:
 
     // `applicationName` is the executable's file name without extension, which captions the
     // boxes that carry the program's name.
-    ManagerCore(ProgramState& state, Ports ports, QString configFolder, QString applicationName,
+    ManagerCore(ProgramState& state, Ports ports, ConfigFolders folders, QString applicationName,
                 QObject* parent = nullptr);
     ~ManagerCore() override;
 
@@ -88,6 +90,8 @@ public:
     void MonitorSave();
     void MonitorSaveAs();
     void MonitorLoad();
+    // File menu: "Export lists...", both lists to a CSV file the operator picks.
+    void ExportLists();
 
     // Shows MonitorTable[index] in the Monitor List, inserting or refreshing its row.
     void ShowMonitorRow(int index);
@@ -142,7 +146,7 @@ private:
     // Built in this order, each from those before it.
     ProgramState& state_;
     Ports ports_;
-    QString configFolder_;
+    ConfigFolders folders_;
     UnstackedBoxes boxes_;
     UnstackedBoxes upgradeBoxes_; // the upgrade window's, for what datagrams and timers raise
     MainLists lists_;
@@ -152,6 +156,7 @@ private:
     std::unique_ptr<ProtocolSockets> sockets_;
     std::unique_ptr<MonitorListService> monitor_;
     std::unique_ptr<MonitorFile> monitorFile_;
+    std::unique_ptr<ListExport> listExport_;
     std::unique_ptr<EventLog> eventLog_;
     std::unique_ptr<TrapReception> trapReception_;
     std::unique_ptr<DiscoveryService> discovery_;

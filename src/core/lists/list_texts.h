@@ -23,4 +23,17 @@ inline constexpr QLatin1String kMonitorFileUnreadable("Monitor list file cannot 
 inline constexpr QLatin1String
     kMonitorFileUnwritable("Monitor list file cannot be written: %1\n%2");
 
+// File > "Export lists...": the menu item, its dialog's filter and proposed name, the file's
+// section titles (the lists' own names) and the words for the Monitor List's status images.
+inline constexpr QLatin1String kExportListsMenu("Export lists...");
+inline constexpr QLatin1String kListsFileFilter("CSV File (*.csv)");
+inline constexpr QLatin1String kProposedListsName("fenwick-lists.csv");
+inline constexpr QLatin1String kDiscoveryListTitle("Discovery List");
+inline constexpr QLatin1String kMonitorListTitle("Monitor List");
+inline constexpr QLatin1String kStatusAlive("alive");
+inline constexpr QLatin1String kStatusNotAlive("not alive");
+inline constexpr QLatin1String kStatusUnknown("unknown");
+// %1 the file's path, %2 why.
+inline constexpr QLatin1String kListsFileUnwritable("Lists file cannot be written: %1\n%2");
+
 } // namespace fenwick::texts

@@ -2,10 +2,11 @@
 
 #include "codec/device_tables.h"
 #include "codec/monitor_records.h"
+#include "core/app/folder_creation.h"
+#include "core/app/whole_file_save.h"
 #include "core/lists/list_texts.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -99,6 +100,9 @@ void MonitorFile::Load() {
 }
 
 void MonitorFile::Save() {
+    // An installed copy's folder is made by the first file written there. Where it cannot be
+    // made, the write fails and says so.
+    MakeFolder(configFolder_);
     Write(DefaultPath(configFolder_), monitor_.Count());
 }
 
@@ -117,28 +121,9 @@ void MonitorFile::Write(const QString& path, int count) {
     const std::vector<std::uint8_t> bytes = EncodeMonitorFile(std::span<const DeviceRecord>(
         state_.MonitorTable.data(),
         static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(kDeviceTableSlots)))));
-    // A temporary file beside the target, renamed over it only once it is complete: a failed
-    // save leaves the previous list as it was. Where the folder takes no new file but the file
-    // itself is writable (an installed copy whose administrator opened only the file), the
-    // file is written in place instead, still checked to the last byte. Unbuffered, because a
-    // buffered flush that writes only part of the bytes (disk full, size limit) can pass
-    // unnoticed and commit a cut file.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    qint64 done = 0;
-    const auto total = static_cast<qint64>(bytes.size());
-    while (written && done < total) {
-        // A short write is retried, so that the next attempt fails and tells why.
-        const qint64 got =
-            file.write(reinterpret_cast<const char*>(bytes.data()) + done, total - done);
-        written = got > 0;
-        done += written ? got : 0;
-    }
-    if (!written || !file.commit()) {
-        prompts_.MessageBox(QString(texts::kMonitorFileUnwritable).arg(path, file.errorString()),
-                            texts::kCaptionError, UserPrompts::Icon::Error);
-    }
+    // The box has told the operator when it failed; the list stays as it is either way.
+    [[maybe_unused]] const bool saved =
+        SaveWholeFile(path, QByteArrayView(bytes), prompts_, texts::kMonitorFileUnwritable);
 }
 
 } // namespace fenwick

@@ -2,6 +2,7 @@
 
 #include "codec/event_log_lines.h"
 #include "codec/text_forms.h"
+#include "core/app/folder_creation.h"
 #include "core/monitor/monitor_texts.h"
 
 #include <QFile>
@@ -106,6 +107,9 @@ QString EventLog::Path() const {
 }
 
 int EventLog::AppendToSyslog(std::string_view bytes) {
+    // An installed copy's folder is made by the first line logged. Where it cannot be
+    // made, the append fails and says so.
+    MakeFolder(configFolder_);
     if (!AppendToFile(Path(), bytes)) {
         boxes_.Show(texts::kSyslogNotExit, texts::kCaptionError, UserPrompts::Icon::Error);
         return -1;
@@ -128,6 +132,7 @@ void EventLog::ViewLog() {
 
 void EventLog::ClearLog() {
     QFile::remove(Path());
+    MakeFolder(configFolder_);
     const FileDescriptor created = OpenLog(Path(), O_WRONLY | O_CREAT);
 }
 

@@ -11,6 +11,19 @@ QString DefinitionFilePath(const QString& configFolder) {
     return configFolder + QStringLiteral("/define.ecf");
 }
 
+DefinitionLocation FindDefinitionFile(const ConfigFolders& folders) {
+    DefinitionLocation own{DefinitionFilePath(folders.folder), {folders.folder}};
+    if (folders.siteFolder.isEmpty() || QFile::exists(own.path)) {
+        return own;
+    }
+    own.foldersLookedIn << folders.siteFolder;
+    const QString site = DefinitionFilePath(folders.siteFolder);
+    if (QFile::exists(site)) {
+        return {site, own.foldersLookedIn};
+    }
+    return own;
+}
+
 bool LoadDefinitionFile(const QString& path, UserPrompts& prompts, ProtocolValues& values) {
     const auto fail = [&](const QString& text) {
         prompts.MessageBox(text, texts::kCaptionFileError, UserPrompts::Icon::Error);

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "codec/definition_file.h"
+#include "core/ports/config_folders.h"
 #include "core/ports/user_prompts.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace fenwick {
 
@@ -14,7 +16,19 @@ namespace fenwick {
 [[nodiscard]] bool LoadDefinitionFile(const QString& path, UserPrompts& prompts,
                                       ProtocolValues& values);
 
-// The definition file's path inside the cfg folder.
+// The definition file's path inside a configuration folder.
 QString DefinitionFilePath(const QString& configFolder);
+
+struct DefinitionLocation {
+    // The file to read.
+    QString path;
+    // Where it was looked for, in order: named to the operator when it cannot be used.
+    QStringList foldersLookedIn;
+};
+
+// define.ecf of the configuration folder; where that folder holds none, the site-wide one when
+// there is such a folder and it holds the file (read only, never written by the program).
+// When neither exists, the configuration folder's own file, whose absence the loader tells.
+DefinitionLocation FindDefinitionFile(const ConfigFolders& folders);
 
 } // namespace fenwick

@@ -53,7 +53,7 @@ int main(int argc, char* argv[]) {
     auto state = std::make_unique<ProgramState>();
     // The core is built but not started: no protocol socket is opened, only the transfer's.
     ManagerCore core(*state, {prompts, sockets, timers, clock, launcher, localAddresses, prompts},
-                     folder.path(), QStringLiteral("tftp_upgrade_client"));
+                     {folder.path(), {}}, QStringLiteral("tftp_upgrade_client"));
     state->Upgrade.UpgradeTargetIp = *device;
     const QByteArray path = QFile::encodeName(QString::fromLocal8Bit(argv[2]));
     SetFieldText(state->Upgrade.FirmwarePath,

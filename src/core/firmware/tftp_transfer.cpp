@@ -7,7 +7,6 @@
 #include "core/firmware/upgrade_confirmation.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <array>
 
 namespace fenwick {
@@ -174,33 +173,26 @@ bool TftpTransfer::SendWriteRequest() {
 }
 
 void TftpTransfer::SendNextBlock(std::uint16_t acknowledged) {
-    const std::string_view path = FieldText(program_.Upgrade.FirmwarePath);
-    QFile file(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
     std::array<std::uint8_t, kTftpBlockSize> data{};
-    qint64 count = -1;
-    // Unbuffered: one block is read, so a read-ahead buffer would only cost an allocation.
-    if (file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) &&
-        file.seek(qint64{acknowledged} * qint64{kTftpBlockSize})) {
-        count = file.read(reinterpret_cast<char*>(data.data()), qint64{kTftpBlockSize});
-    }
-    if (count < 0) {
+    const std::optional<std::size_t> count =
+        image_.ReadBlock(FieldText(program_.Upgrade.FirmwarePath),
+                         qint64{acknowledged} * qint64{kTftpBlockSize}, data);
+    if (!count) {
         boxes_.Show(texts::kOpenFirmwareFileError, texts::kCaptionError, UserPrompts::Icon::Error);
         return;
     }
-    counters_.FirmwareFileSize = static_cast<std::uint32_t>(file.size());
-    file.close();
+    counters_.FirmwareFileSize = static_cast<std::uint32_t>(image_.Size());
     if (acknowledged == 0) {
         dataTimer_->Start(kTickMilliseconds);
     }
     if (counters_.DataRetries == 0) { // a first send, not a resend
-        program_.Upgrade.UpgradeBytesSent += static_cast<std::uint32_t>(count);
+        program_.Upgrade.UpgradeBytesSent += static_cast<std::uint32_t>(*count);
         emit progressChanged(program_.Upgrade.UpgradeBytesSent, counters_.FirmwareFileSize);
     }
     const auto block = static_cast<std::uint16_t>(acknowledged + 1);
     counters_.LastBlockSent = block;
-    SendDataPacket(std::span<const std::uint8_t>(data).first(static_cast<std::size_t>(count)),
-                   block);
-    if (static_cast<std::size_t>(count) < kTftpBlockSize) {
+    SendDataPacket(std::span<const std::uint8_t>(data).first(*count), block);
+    if (*count < kTftpBlockSize) {
         counters_.FinalBlock = block;
         ShowUpgradeState(BytesText(texts::kUpgradeComplete));
     } else if (acknowledged != 0) {
@@ -251,6 +243,7 @@ void TftpTransfer::CloseSocket() {
     if (socket_) {
         socket_->Close();
     }
+    image_.Close();
 }
 
 void TftpTransfer::ShowUpgradeState(const QString& text) {

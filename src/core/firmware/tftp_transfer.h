@@ -9,12 +9,14 @@
 // the device's address (from any port, since devices answer from another one): any other host
 // on the segment could otherwise skip blocks of an image or abort an upgrade.
 //
-// The image is opened and read anew for every block, so that a file chosen with "Browse" while
-// a transfer runs supplies the blocks that follow; each block costs one open, seek and read.
+// The image is named anew by FirmwarePath for every block, so that a file chosen with "Browse"
+// while a transfer runs supplies the blocks that follow (FirmwareImage keeps the file open while
+// the path stays the same).
 #pragma once
 
 #include "core/app/program_state.h"
 #include "core/app/unstacked_boxes.h"
+#include "core/firmware/firmware_image.h"
 #include "core/monitor/event_log.h"
 #include "core/ports/datagram_socket.h"
 #include "core/ports/timers.h"
@@ -123,6 +125,7 @@ private:
     EventLog& log_;
     UpgradeConfirmation& confirmation_;
     std::unique_ptr<DatagramSocket> socket_;
+    FirmwareImage image_;
     std::unique_ptr<Timer> dataTimer_;    // timer 1
     std::unique_ptr<Timer> requestTimer_; // timer 2
     std::unique_ptr<Timer> pause_;

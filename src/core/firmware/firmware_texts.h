@@ -8,7 +8,7 @@
 namespace fenwick::texts {
 
 // "Firmware upgrade" on the main window.
-inline constexpr QLatin1String kDuplicateIp("Duplicate IP");
+inline constexpr QLatin1String kUpgradeDuplicateIp("Duplicate IP");
 inline constexpr QLatin1String
     kNotSameSubnet("The device IP and manager IP are not in the same subnet");
 

@@ -31,7 +31,7 @@ LaunchOutcome UpgradeLaunch::LaunchUpgrade() {
         return record.IpAddress == device.IpAddress;
     });
     if (sharing >= 2) {
-        ShowError(texts::kDuplicateIp);
+        ShowError(texts::kUpgradeDuplicateIp);
         return LaunchOutcome::DuplicateIp;
     }
     if (!InManagerSubnet(device.IpAddress)) {

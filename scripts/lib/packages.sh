@@ -33,7 +33,9 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev libgtes
 # the format check expects); sudo and the X tools (xwininfo, xprop) for the test of the run
 # command as an ordinary user; python3, whose csv module reads back the exported lists.
 TEST_PACKAGES=(clang libclang-rt-14-dev clang-format sudo x11-utils python3)
-# What building the Debian package and checking it add.
-PACKAGE_PACKAGES=(debhelper dpkg-dev lintian desktop-file-utils appstream man-db python3)
+# What building the Debian package and checking it add; debootstrap makes the fresh system the
+# package is installed on.
+PACKAGE_PACKAGES=(debhelper dpkg-dev lintian desktop-file-utils appstream man-db python3
+    debootstrap)
 # What the lab adds: network namespaces, a virtual display and its screenshots.
 LAB_PACKAGES=(iproute2 xvfb xauth tftp-hpa)

@@ -114,6 +114,16 @@ TEST(CommandLine, HelpVersionAndMistakesExitWithoutStarting) {
          2,
          {},
          QStringLiteral("fenwick-define: expected KEY PORT FILE\n") + defineUsage},
+        // The folder is not made for the operator: a mistyped path must not leave folders.
+        {define,
+         {QStringLiteral("1A2B3C4D"), QStringLiteral("8080"),
+          empty + QStringLiteral("/fenwick/define.ecf")},
+         1,
+         {},
+         QStringLiteral("fenwick-define: cannot create ") + empty +
+             QStringLiteral(
+                 "/fenwick/define.ecf: No such file or directory (make its folder first, "
+                 "with mkdir -p)\n")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE((QDir(c.program).dirName() + u' ' + c.arguments.join(u' ')).toStdString());

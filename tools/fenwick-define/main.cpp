@@ -57,9 +57,11 @@ int main(int argc, char** argv) {
         std::fopen(parsed->path.c_str(), parsed->force ? "wb" : "wbx"));
     if (!file) {
         const int openError = errno;
+        const char* hint = openError == EEXIST   ? " (use --force to overwrite)"
+                           : openError == ENOENT ? " (make its folder first, with mkdir -p)"
+                                                 : "";
         std::fprintf(stderr, "fenwick-define: cannot create %s: %s%s\n", parsed->path.c_str(),
-                     std::strerror(openError),
-                     openError == EEXIST ? " (use --force to overwrite)" : "");
+                     std::strerror(openError), hint);
         return 1;
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();

@@ -14,6 +14,8 @@
 set -euo pipefail
 deb=$(realpath "$1")
 mirror=${FENWICK_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+# shellcheck source=scripts/lib/private_display.sh
+. "$(dirname "${BASH_SOURCE[0]}")/private_display.sh"
 
 skip() {
     echo "skipped: fresh install ($*)"
@@ -76,19 +78,9 @@ ip netns exec "$namespace" ip link set lo up
 chroot "$system" useradd --create-home --shell /bin/bash op
 home=/home/op
 cookie=$(mcookie)
-: >"$work/server-auth"
+start_private_display "$work" "$cookie" ip netns exec "$namespace" || fail "no display"
+disown # killed on purpose: no job report
 : >"$system$home/.Xauthority"
-xauth -q -f "$work/server-auth" add :0 . "$cookie"
-ip netns exec "$namespace" Xvfb -displayfd 3 -auth "$work/server-auth" -nolisten tcp \
-    -screen 0 1280x1024x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-disown  # killed on purpose: no job report
-for _ in $(seq 100); do
-    [ ! -s "$work/display" ] || break
-    sleep 0.1
-done
-display=":$(cat "$work/display")"
-[ "$display" != : ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 xauth -q -f "$work/server-auth" add "$display" . "$cookie"
 xauth -q -f "$system$home/.Xauthority" add "$display" . "$cookie"
 chroot "$system" chown op:op "$home/.Xauthority"

@@ -16,6 +16,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
+# shellcheck source=scripts/lib/private_display.sh
+. "$root/scripts/lib/private_display.sh"
 
 skip() {
     echo "run command test skipped: $*"
@@ -76,18 +78,8 @@ mkdir -p "$work/home" "$runtime"
 chmod 700 "$work/home" "$runtime"
 xauthority="$runtime/Xauthority"
 cookie=$(mcookie)
-: >"$work/server-auth"
 : >"$xauthority"
-xauth -q -f "$work/server-auth" add :0 . "$cookie"
-Xvfb -displayfd 3 -auth "$work/server-auth" -nolisten tcp -screen 0 1280x1024x24 \
-    3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ ! -s "$work/display" ] || break
-    sleep 0.1
-done
-display=":$(cat "$work/display")"
-[ "$display" != : ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+start_private_display "$work" "$cookie" || fail "no display"
 xauth -q -f "$xauthority" add "$display" . "$cookie"
 chown -R "$uid:$gid" "$work/home" "$runtime"
 user_environment=(HOME="$work/home" USER="$user" LOGNAME="$user" SHELL=/bin/bash

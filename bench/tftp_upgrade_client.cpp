@@ -7,6 +7,7 @@
 // Runs inside the lab's manager namespace (it opens real sockets): see bench/README.md.
 //   tftp_upgrade_client SWITCH_IP IMAGE
 #include "codec/device_record.h"
+#include "core/app/latin1.h"
 #include "core/app/manager_core.h"
 #include "core/firmware/tftp_transfer.h"
 #include "fenwick-switch/value_text.h"
@@ -56,8 +57,7 @@ int main(int argc, char* argv[]) {
                      {folder.path(), {}}, QStringLiteral("tftp_upgrade_client"));
     state->Upgrade.UpgradeTargetIp = *device;
     const QByteArray path = QFile::encodeName(QString::fromLocal8Bit(argv[2]));
-    SetFieldText(state->Upgrade.FirmwarePath,
-                 std::string_view(path.constData(), static_cast<std::size_t>(path.size())));
+    SetFieldText(state->Upgrade.FirmwarePath, TextView(path));
     TftpTransfer& transfer = core.Tftp();
 
     bool acknowledged = false;

@@ -58,7 +58,9 @@ int BuildTargetedRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey
     header.CommandCode = commandCode;
     header.AgentKey = agentKey;
     header.Sequence = sequence;
-    if (HexTextToBytes(macText.substr(0, 2 * header.Mac.size()), header.Mac) != 0) {
+    // A shorter or longer text would make a header with a partial or another address, which
+    // no device takes.
+    if (macText.size() != 2 * header.Mac.size() || HexTextToBytes(macText, header.Mac) != 0) {
         return -1;
     }
     EncodeHeader(header, out);

@@ -81,7 +81,7 @@ std::size_t BuildRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey
 
 // Request addressed to one device (set 3 and 7, upgrade trigger 10): also carries the target's
 // MAC address, taken from its 12-digit MAC text, and the current set sequence. Returns 40, or
-// -1 when the MAC text is not hexadecimal (the header is then left unwritten).
+// -1 when the MAC text is not 12 hexadecimal digits (the header is then left unwritten).
 int BuildTargetedRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey,
                                std::string_view macText, std::uint16_t sequence,
                                std::span<std::uint8_t, kHeaderLength> out);

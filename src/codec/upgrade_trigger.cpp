@@ -8,8 +8,7 @@ std::span<const std::uint8_t> BuildUpgradeTrigger(TriggerBuffer& buffer, std::ui
                                                   std::string_view macText, std::uint16_t sequence,
                                                   std::string_view password) {
     buffer.fill(0);
-    // A shorter MAC text would make a header with a partial address, which no device takes.
-    if (password.empty() || password.size() > kMaxTriggerPasswordLength || macText.size() != 12 ||
+    if (password.empty() || password.size() > kMaxTriggerPasswordLength ||
         BuildTargetedRequestHeader(kCommandUpgradeTrigger, agentKey, macText, sequence,
                                    std::span(buffer).first<kHeaderLength>()) < 0) {
         return {};

@@ -13,8 +13,6 @@
 namespace fenwick {
 namespace {
 
-constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
-
 sockaddr_in MakeAddress(std::uint32_t address, std::uint16_t port) {
     sockaddr_in socketAddress{};
     socketAddress.sin_family = AF_INET;

@@ -42,11 +42,13 @@ TEST(RequestHeader, TargetedRequestsAlsoCarryMacAndSequence) {
     }
 }
 
-TEST(RequestHeader, RefusesAMacTextThatIsNotHexadecimal) {
-    Header out;
-    out.fill(0xEE);
-    EXPECT_EQ(BuildTargetedRequestHeader(kCommandSetUnicast, 1, "000a5b1c2d3g", 0, out), -1);
-    EXPECT_EQ(out[0], 0xEE);
+TEST(RequestHeader, RefusesAMacTextThatIsNotTwelveHexadecimalDigits) {
+    for (const char* mac : {"000a5b1c2d3g", "000a5b1c2d3", "", "000a5b1c2d3e0"}) {
+        Header out;
+        out.fill(0xEE);
+        EXPECT_EQ(BuildTargetedRequestHeader(kCommandSetUnicast, 1, mac, 0, out), -1) << mac;
+        EXPECT_EQ(out[0], 0xEE) << mac;
+    }
 }
 
 TEST(HeaderDecoding, MissingBytesCountAsZero) {

@@ -34,7 +34,6 @@ namespace testing {
 namespace {
 
 constexpr std::uint16_t kPort = 40002;
-constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
 const std::vector<std::uint8_t> kRequest(40, 0x5A);
 
 enum class Kind {

@@ -12,11 +12,6 @@
 #include <span>
 
 namespace fenwick {
-namespace {
-
-constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
-
-} // namespace
 
 SetRequest::SetRequest(ProgramState& state, UserPrompts& prompts, ProtocolSockets& sockets,
                        MonitorListService& monitor)
@@ -26,12 +21,9 @@ SetOutcome SetRequest::Send(const DeviceRecord& request, const QString& unicastF
     const bool unicast = state_.Selection.SelectedInMonitor == kChosenInMonitor;
     std::array<std::uint8_t, kHeaderLength + kMaxSetBodyLength> datagram{};
     const std::string_view mac = FieldText(request.MacText);
-    // A shorter text would make a header with a zero or partial address, which no device
-    // recognises.
     if (BuildTargetedRequestHeader(unicast ? kCommandSetUnicast : kCommandSetBroadcast,
                                    state_.Protocol.AgentKey, mac, state_.Reply.SetSequence,
-                                   std::span(datagram).first<kHeaderLength>()) < 0 ||
-        mac.size() != 12) {
+                                   std::span(datagram).first<kHeaderLength>()) < 0) {
         prompts_.MessageBox(QString(texts::kMacNotValid).arg(Latin1(mac)), texts::kCaptionError,
                             UserPrompts::Icon::Error);
         return SetOutcome::SendFailed;

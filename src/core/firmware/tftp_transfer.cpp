@@ -235,8 +235,7 @@ void TftpTransfer::FailTransfer() {
 void TftpTransfer::LogUpgradeEvent(const QString& text) {
     const QByteArray bytes = text.toLatin1();
     // A log that cannot be written has told the operator.
-    log_.AppendUpgradeFailure(
-        device_, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    log_.AppendUpgradeFailure(device_, TextView(bytes));
 }
 
 void TftpTransfer::CloseSocket() {

@@ -12,16 +12,6 @@
 #include <QFile>
 
 namespace fenwick {
-namespace {
-
-constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
-
-std::string_view View(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
-
-} // namespace
-
 UpgradeStart::UpgradeStart(ProgramState& state, UserPrompts& windowPrompts,
                            ProtocolSockets& sockets, Timers& timers, TftpTransfer& transfer,
                            QObject* parent)
@@ -49,7 +39,7 @@ void UpgradeStart::OnStart(const QString& password, const QString& firmwarePath)
         ShowError(texts::kFirmwareFileNotFound);
         return;
     }
-    SetFieldText(state_.Upgrade.FirmwarePath, View(path));
+    SetFieldText(state_.Upgrade.FirmwarePath, TextView(path));
     if (!SendTrigger(password.toLatin1())) {
         return;
     }
@@ -63,7 +53,7 @@ QString UpgradeStart::OnBrowse() {
     const QString chosen = prompts_.OpenFileName(texts::kHexFileFilter, texts::kHexFileName);
     const QByteArray path = QFile::encodeName(chosen);
     // A path too long for the field is refused by "Start" with its reason.
-    SetFieldText(state_.Upgrade.FirmwarePath, path.size() <= kMaxPathBytes ? View(path) : "");
+    SetFieldText(state_.Upgrade.FirmwarePath, path.size() <= kMaxPathBytes ? TextView(path) : "");
     return chosen;
 }
 
@@ -86,7 +76,7 @@ bool UpgradeStart::SendTrigger(const QByteArray& password) {
     const std::string_view mac = FieldText(state_.Reply.UpgradeTargetMac);
     TriggerBuffer buffer;
     const std::span<const std::uint8_t> trigger = BuildUpgradeTrigger(
-        buffer, state_.Protocol.AgentKey, mac, state_.Reply.SetSequence, View(password));
+        buffer, state_.Protocol.AgentKey, mac, state_.Reply.SetSequence, TextView(password));
     if (trigger.empty()) {
         ShowError(QString(texts::kMacNotValid).arg(Latin1(mac)));
         return false;

@@ -40,10 +40,6 @@ QByteArray CellBytes(const ListViewModel& list, int row, int column) {
     return list.Text(row, column).toLatin1();
 }
 
-std::string_view View(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
-
 } // namespace
 
 MonitorListService::MonitorListService(ProgramState& state, UserPrompts& prompts, MainLists lists)
@@ -120,7 +116,7 @@ void MonitorListService::TellOutcome(MoveOutcome outcome) {
 
 std::optional<int> MonitorListService::DiscoverySlotOfRow(int row) const {
     const QByteArray mac = CellBytes(lists_.discovery, row, kDiscoveryMacColumn);
-    return FindDiscoveryByMac(state_.DiscoveryTable, lists_.discovery.RowCount(), View(mac));
+    return FindDiscoveryByMac(state_.DiscoveryTable, lists_.discovery.RowCount(), TextView(mac));
 }
 
 bool MonitorListService::IsDuplicate(const DeviceRecord& record, int discoveryCount) const {
@@ -217,10 +213,10 @@ std::optional<int> MonitorListService::EntryOfRow(int row, int count,
     std::optional<int> sameIp;
     for (int slot = 0; slot < count; ++slot) {
         const DeviceRecord& entry = state_.MonitorTable[static_cast<std::size_t>(slot)];
-        if (taken[static_cast<std::size_t>(slot)] || FieldText(entry.IpText) != View(ip)) {
+        if (taken[static_cast<std::size_t>(slot)] || FieldText(entry.IpText) != TextView(ip)) {
             continue;
         }
-        if (FieldText(entry.MacText) == View(mac)) {
+        if (FieldText(entry.MacText) == TextView(mac)) {
             return slot;
         }
         if (!sameIp) {

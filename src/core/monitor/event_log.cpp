@@ -6,6 +6,7 @@
 #include "core/monitor/monitor_texts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -36,12 +37,23 @@ private:
 
 constexpr mode_t kNewFileMode = 0666; // narrowed by the umask, as for any new document
 
-FileDescriptor OpenLog(const QString& path, int flags) {
-    const QByteArray name = QFile::encodeName(path);
+int OpenOnce(const QByteArray& name, int flags) {
     int descriptor = -1;
     do {
         descriptor = ::open(name.constData(), flags | O_CLOEXEC, kNewFileMode);
     } while (descriptor < 0 && errno == EINTR);
+    return descriptor;
+}
+
+// An installed copy's folder does not exist before its first file: a log to be created there
+// makes it, and where it cannot be made, the open fails.
+FileDescriptor OpenLog(const QString& path, int flags) {
+    const QByteArray name = QFile::encodeName(path);
+    int descriptor = OpenOnce(name, flags);
+    if (descriptor < 0 && errno == ENOENT && (flags & O_CREAT) != 0) {
+        MakeFolder(QFileInfo(path).path());
+        descriptor = OpenOnce(name, flags);
+    }
     return FileDescriptor(descriptor);
 }
 
@@ -71,8 +83,9 @@ bool LockForAppend(int descriptor) {
     return result == 0 || errno != EWOULDBLOCK;
 }
 
-// Appends all of `bytes` to the file at `path`, creating it; false when it cannot be opened, is
-// held by another process or cannot take the whole write. The file is closed on return.
+// Appends all of `bytes` to the file at `path`, creating it (and its folder); false when it
+// cannot be opened, is held by another process or cannot take the whole write. The file is
+// closed on return.
 bool AppendToFile(const QString& path, std::string_view bytes) {
     const FileDescriptor file = OpenLog(path, O_RDWR | O_CREAT | O_APPEND);
     if (!file.IsOpen() || !LockForAppend(file.Get())) {
@@ -107,9 +120,6 @@ QString EventLog::Path() const {
 }
 
 int EventLog::AppendToSyslog(std::string_view bytes) {
-    // An installed copy's folder is made by the first line logged. Where it cannot be
-    // made, the append fails and says so.
-    MakeFolder(configFolder_);
     if (!AppendToFile(Path(), bytes)) {
         boxes_.Show(texts::kSyslogNotExit, texts::kCaptionError, UserPrompts::Icon::Error);
         return -1;
@@ -132,7 +142,6 @@ void EventLog::ViewLog() {
 
 void EventLog::ClearLog() {
     QFile::remove(Path());
-    MakeFolder(configFolder_);
     const FileDescriptor created = OpenLog(Path(), O_WRONLY | O_CREAT);
 }
 

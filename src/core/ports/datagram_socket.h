@@ -10,6 +10,10 @@
 
 namespace fenwick {
 
+// 255.255.255.255 as a SendTo address: the datagram goes out of every interface that can
+// broadcast, whatever the routing table says.
+inline constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+
 class DatagramSocket {
 public:
     virtual ~DatagramSocket() = default;

@@ -15,8 +15,6 @@
 namespace fenwick {
 namespace {
 
-constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
-
 constexpr int kColumnMac = ColumnOf(kDiscoveryFields, DeviceField::Mac);
 
 } // namespace

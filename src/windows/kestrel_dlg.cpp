@@ -9,6 +9,7 @@
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
 #include "firmware_upgrade_dlg.h"
+#include "owned_modal.h"
 #include "pictures.h"
 #include "report_list.h"
 #include "status_image_delegate.h"
@@ -179,13 +180,13 @@ void CKestrelDlg::OnExportLists() {
 
 void CKestrelDlg::OnAbout() {
     CAboutDlg about(this);
-    about.exec();
+    RunOwnedModal(about);
 }
 
 void CKestrelDlg::OnViewTrap() {
     core_.ViewTrap();
     CTrapInfoDlg traps(core_.Traps(), this);
-    traps.exec();
+    RunOwnedModal(traps);
 }
 
 void CKestrelDlg::OnViewLog() {
@@ -205,7 +206,7 @@ void CKestrelDlg::OnConfigurationSetting() {
         return;
     }
     CConfigurationSetDlg dialog(core_, this);
-    dialog.exec();
+    RunOwnedModal(dialog);
 }
 
 void CKestrelDlg::OnPasswordChange() {
@@ -213,7 +214,7 @@ void CKestrelDlg::OnPasswordChange() {
         return;
     }
     CChangePasswordDlg dialog(core_, this);
-    dialog.exec();
+    RunOwnedModal(dialog);
 }
 
 void CKestrelDlg::OnAddItem() {
@@ -221,7 +222,7 @@ void CKestrelDlg::OnAddItem() {
         return;
     }
     CAddRemoteIpDlg dialog(core_, this);
-    if (dialog.exec() == QDialog::Accepted) {
+    if (RunOwnedModal(dialog) == QDialog::Accepted) {
         core_.FinishAddItem();
     }
 }
@@ -258,6 +259,8 @@ void CKestrelDlg::OnFirmwareUpgrade() {
         },
         Qt::QueuedConnection);
     opened->show();
+    opened->raise();
+    opened->activateWindow();
 }
 
 } // namespace fenwick

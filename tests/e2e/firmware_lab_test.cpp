@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <algorithm>
 #include <regex>
 
 namespace fenwick::testing {
@@ -52,17 +51,22 @@ protected:
         return Read(path);
     }
 
+    // The upgrade window while it is open, or null.
+    static CFirmwareUpgradeDlg* OpenUpgradeWindow() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<CFirmwareUpgradeDlg*>(widget);
+                found != nullptr && found->isVisible()) {
+                return found;
+            }
+        }
+        return nullptr;
+    }
+
     // Presses "Firmware upgrade" on the main window and "Start" in the window it opens.
     void UpgradeThroughTheWindow(const QString& image,
                                  const QString& password = QStringLiteral("admin")) {
         Button(QStringLiteral("Firmware upgrade"))->click();
-        CFirmwareUpgradeDlg* upgrade = nullptr;
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* found = qobject_cast<CFirmwareUpgradeDlg*>(widget);
-                found != nullptr && found->isVisible()) {
-                upgrade = found;
-            }
-        }
+        CFirmwareUpgradeDlg* upgrade = OpenUpgradeWindow();
         ASSERT_NE(upgrade, nullptr) << BoxTexts().join(u'|').toStdString();
         for (QLineEdit* field : upgrade->findChildren<QLineEdit*>()) {
             if (field->accessibleName() == QStringLiteral("Password")) {
@@ -193,12 +197,7 @@ TEST_F(FirmwareInTheLab, AFailedUpgradeLeavesNothingForTheNextLargerOne) {
         QStringLiteral("Disk full\nThe device will reboot, please wait for a few seconds"), 10000))
         << BoxTexts().join(u'|').toStdString();
     // The refusal closes the upgrade window.
-    ASSERT_TRUE(WaitUntil([] {
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        return std::none_of(windows.begin(), windows.end(), [](QWidget* window) {
-            return qobject_cast<CFirmwareUpgradeDlg*>(window) != nullptr && window->isVisible();
-        });
-    }));
+    ASSERT_TRUE(WaitUntil([] { return OpenUpgradeWindow() == nullptr; }));
 
     // The operator tries again with another, larger image; the switch takes it this time.
     Control("tftp-error " + IpText(3) + " off");

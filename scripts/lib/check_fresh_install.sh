@@ -118,6 +118,7 @@ printf '#!/bin/sh\nexit 101\n' >"$system/usr/sbin/policy-rc.d"
 chmod 755 "$system/usr/sbin/policy-rc.d"
 cp "$deb" "$system/tmp/"
 # The package's name goes to the shell as an argument, never into its command.
+# shellcheck disable=SC2016
 chroot "$system" sh -c 'apt-get update -q && DEBIAN_FRONTEND=noninteractive \
     apt-get install -y -q --no-install-recommends "$1"' sh "/tmp/$(basename "$deb")" \
     >"$work/install.log" 2>&1 || fail "apt could not install $(basename "$deb"): $(tail -5 "$work/install.log")"

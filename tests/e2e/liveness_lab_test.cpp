@@ -169,6 +169,7 @@ TEST_F(LivenessInTheLab, SilentSwitchIsDeclaredNotAliveUntilItAnswersAgain) {
 TEST_F(LivenessInTheLab, TicksGoOnUnderAResendBoxLeftOpen) {
     const Role unreachable = {"unreachable", 2, true, false, {}};
     const Role silent = {"falls silent", 3, true, true, {}};
+    ASSERT_TRUE(Control("silent all on") && Control("silent all off")); // whatever ran before
     ASSERT_NO_FATAL_FAILURE(MonitorSwitches({unreachable.position, silent.position}));
     // Every send to the unreachable switch fails at once (EHOSTUNREACH): polls and resends.
     const QString route = QString::fromStdString(Ip(unreachable)) + QStringLiteral("/32");

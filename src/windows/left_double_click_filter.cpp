@@ -6,16 +6,18 @@
 namespace fenwick {
 
 LeftDoubleClickFilter::LeftDoubleClickFilter(QAbstractItemView& view)
-    : QObject(&view), view_(view) {}
+    : QObject(&view), view_(view), viewport_(view.viewport()) {}
 
 LeftDoubleClickFilter* LeftDoubleClickFilter::Install(QAbstractItemView& view) {
     auto* filter = new LeftDoubleClickFilter(view);
-    view.viewport()->installEventFilter(filter);
+    filter->viewport_->installEventFilter(filter);
     return filter;
 }
 
 bool LeftDoubleClickFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == view_.viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    // The type first: the viewport also sends events while the view is being destroyed, when
+    // the view may no longer be asked anything.
+    if (event->type() == QEvent::MouseButtonDblClick && watched == viewport_) {
         const auto* click = static_cast<QMouseEvent*>(event);
         if (click->button() == Qt::LeftButton) {
             emit leftDoubleClicked(view_.indexAt(click->position().toPoint()).isValid());

@@ -26,6 +26,7 @@ private:
     explicit LeftDoubleClickFilter(QAbstractItemView& view);
 
     QAbstractItemView& view_;
+    QWidget* viewport_;
 };
 
 } // namespace fenwick

@@ -78,7 +78,12 @@ int main(int argc, char* argv[]) {
     const double cpuBefore = bench::CpuSeconds();
     QElapsedTimer elapsed;
     elapsed.start();
-    if (!transfer.StartTftpTransfer()) {
+    FirmwareImage image;
+    if (image.Open(TextView(path)) != ImageOpening::Opened) {
+        std::fprintf(stderr, "cannot use %s as an image\n", path.constData());
+        return 1;
+    }
+    if (!transfer.StartTftpTransfer(std::move(image))) {
         return 1;
     }
     QCoreApplication::exec();

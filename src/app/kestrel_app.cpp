@@ -12,12 +12,20 @@ CKestrelApp::CKestrelApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(QStringLiteral(FENWICK_VERSION));
 }
 
+CKestrelApp::~CKestrelApp() = default;
+
 bool CKestrelApp::InitInstance(const QString& configFolder) {
     setWindowIcon(pictures::ApplicationIcon());
 
-    FenwickProgram program(GetConfigFolder(configFolder));
-    program.Window().exec();
-    return false;
+    program_ = std::make_unique<FenwickProgram>(GetConfigFolder(configFolder));
+    CKestrelDlg& window = program_->Window();
+    // Shown, not run with exec(): a dialog run that way blocks every other top-level window,
+    // the upgrade window among them. The program ends with the main window, whatever else is
+    // still open.
+    setQuitOnLastWindowClosed(false);
+    connect(&window, &QDialog::finished, this, &QCoreApplication::quit, Qt::QueuedConnection);
+    window.show();
+    return true;
 }
 
 } // namespace fenwick

@@ -3,19 +3,26 @@
 #pragma once
 
 #include <QApplication>
+#include <memory>
 
 namespace fenwick {
+
+class FenwickProgram;
 
 class CKestrelApp final : public QApplication {
     Q_OBJECT
 
 public:
     CKestrelApp(int& argc, char** argv);
+    ~CKestrelApp() override;
 
-    // Builds the program's state, ports and core, and runs the main window until it ends;
-    // `configFolder` is the one --config-dir named (empty: none). Returns false: nothing is
-    // left to run afterwards.
+    // Builds the program's state, ports and core and shows the main window, whose end ends the
+    // event loop; `configFolder` is the one --config-dir named (empty: none). Returns true: the
+    // event loop is what runs the program.
     bool InitInstance(const QString& configFolder);
+
+private:
+    std::unique_ptr<FenwickProgram> program_;
 };
 
 } // namespace fenwick

@@ -5,13 +5,18 @@
 namespace fenwick {
 
 namespace {
-// A text from a device written into a line: a carriage return or line feed becomes a blank.
+// A control character of ASCII (0x00-0x1F, 0x7F) or of Latin-1 (0x80-0x9F): a line break, or
+// part of an escape sequence that a terminal showing the log would obey.
+bool IsControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte <= 0x9F);
+}
+
+// A text from a device written into a line: every control character becomes a blank.
 void AppendDeviceText(std::string& line, std::string_view text) {
     const std::size_t textAt = line.size();
     line.append(text);
-    std::replace_if(
-        line.begin() + static_cast<std::ptrdiff_t>(textAt), line.end(),
-        [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(line.begin() + static_cast<std::ptrdiff_t>(textAt), line.end(), IsControl, ' ');
 }
 } // namespace
 

@@ -38,10 +38,11 @@ ReplyVerdict CheckReplyHeader(std::span<const std::uint8_t> datagram, std::uint3
         verdict.route = ReplyRoute::LoaderMode;
         return verdict;
     }
-    const bool fromUpgradeTarget = FieldText(record.MacText) == FieldText(context.UpgradeTargetMac);
-    if (header.CommandCode == kCommandDeviceInfo && fromUpgradeTarget) {
+    if (header.CommandCode == kCommandDeviceInfo &&
+        FieldText(record.MacText) == FieldText(context.ConfirmationTargetMac)) {
         context.UpgradeConfirmed = 1;
     }
+    const bool fromUpgradeTarget = FieldText(record.MacText) == FieldText(context.UpgradeTargetMac);
     if (header.CommandCode == kCommandSetBroadcastReply ||
         header.CommandCode == kCommandUpgradeTriggerReply) {
         // Only the answer to the latest request counts; a copy or a late answer is stale.

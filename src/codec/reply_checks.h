@@ -17,6 +17,9 @@ struct ReplyContext {
     std::uint16_t SetSequence = 0;  // wraps at 16 bits, never reset
     char UpgradeTargetMac[16] = {}; // MAC text of the device being upgraded, or empty
     std::uint16_t TriggerAcknowledged = 0;
+    // MAC text of the device whose completed upgrade is being confirmed, or empty: the upgrade's
+    // target when its transfer completed, whatever has been launched since.
+    char ConfirmationTargetMac[16] = {};
     std::uint16_t UpgradeConfirmed = 0;
 };
 

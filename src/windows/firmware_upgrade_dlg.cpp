@@ -23,17 +23,28 @@ constexpr int kProgressSteps = 1000;
 } // namespace
 
 CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(ManagerCore& core, MessageBoxPrompts* prompts)
-    : QDialog(nullptr), core_(core), ui_(std::make_unique<Ui::CFirmwareUpgradeDlg>()) {
+    : QDialog(nullptr), core_(core), prompts_(prompts),
+      ui_(std::make_unique<Ui::CFirmwareUpgradeDlg>()) {
     ui_->setupUi(this);
     // A window of its own with a caption and a close box; no owner, so nothing blocks the main
     // window.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
-    if (prompts != nullptr) {
-        prompts->SetOwner(this);
+    if (prompts_ != nullptr) {
+        prompts_->SetOwner(this);
+        connect(prompts_, &MessageBoxPrompts::allReturned, this, [this] {
+            if (closePending_) {
+                CloseWhenFree();
+            }
+        });
     }
+    // Thousandths, shown as a percentage, so that an image of any size fits the bar's range.
     ui_->upgradeProgress->setRange(0, kProgressSteps);
+    ui_->upgradeProgress->setFormat(QStringLiteral("%p%"));
+    ui_->upgradeProgress->setTextVisible(true);
+    refresh_.setInterval(1000 / kRefreshesPerSecond);
+    connect(&refresh_, &QTimer::timeout, this, &CFirmwareUpgradeDlg::ShowLatest);
     OnInitDialog();
 
     connect(ui_->startButton, &QPushButton::clicked, this, &CFirmwareUpgradeDlg::OnStart);
@@ -42,14 +53,18 @@ CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(ManagerCore& core, MessageBoxPrompts* p
 
     UpgradeStart& start = core_.Upgrade();
     TftpTransfer& transfer = core_.Tftp();
-    connect(&start, &UpgradeStart::upgradeStateChanged, ui_->upgradeState, &QLineEdit::setText);
-    connect(&transfer, &TftpTransfer::upgradeStateChanged, ui_->upgradeState, &QLineEdit::setText);
+    connect(&start, &UpgradeStart::upgradeStateChanged, this,
+            &CFirmwareUpgradeDlg::ShowUpgradeState);
+    connect(&transfer, &TftpTransfer::upgradeStateChanged, this,
+            &CFirmwareUpgradeDlg::ShowUpgradeState);
     connect(&start, &UpgradeStart::waitingChanged, this, &CFirmwareUpgradeDlg::IgnoreInput);
+    connect(&start, &UpgradeStart::waitingChanged, this, &CFirmwareUpgradeDlg::ShowBusy);
+    connect(&transfer, &TftpTransfer::runningChanged, this, &CFirmwareUpgradeDlg::ShowBusy);
     connect(&transfer, &TftpTransfer::progressChanged, this, &CFirmwareUpgradeDlg::ShowProgress);
     connect(&transfer, &TftpTransfer::finalAcknowledged, this, [this] { IgnoreInput(true); });
     connect(&transfer, &TftpTransfer::transferEnded, this, [this] {
         IgnoreInput(false);
-        accept();
+        CloseWhenFree();
     });
     EnterEscapeFilter::Install(*this);
     ui_->cancelButton->setFocus();
@@ -65,6 +80,7 @@ void CFirmwareUpgradeDlg::OnInitDialog() {
     ui_->firmwarePath->setText(
         QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
     core_.Tftp().ResetTransferState();
+    ShowBusy();
 }
 
 void CFirmwareUpgradeDlg::OnStart() {
@@ -88,16 +104,59 @@ void CFirmwareUpgradeDlg::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
+void CFirmwareUpgradeDlg::ShowUpgradeState(const QString& text) {
+    latestState_ = text;
+    latestShown_ = false;
+    if (!refresh_.isActive()) {
+        ShowLatest(); // the first change of a burst at once, the rest at the next refresh
+        refresh_.start();
+    }
+}
+
 void CFirmwareUpgradeDlg::ShowProgress(quint32 sent, quint32 size) {
-    // In thousandths, so that an image of any size fits the bar's int range.
     const quint64 done =
         size == 0 ? kProgressSteps : quint64{std::min(sent, size)} * kProgressSteps / size;
-    ui_->upgradeProgress->setValue(static_cast<int>(done));
+    latestProgress_ = static_cast<int>(done);
+    latestShown_ = false;
+    if (!refresh_.isActive()) {
+        ShowLatest();
+        refresh_.start();
+    }
+}
+
+void CFirmwareUpgradeDlg::ShowLatest() {
+    if (latestShown_) {
+        refresh_.stop(); // nothing new since the last refresh: rest until the next change
+        return;
+    }
+    latestShown_ = true;
+    if (ui_->upgradeState->text() != latestState_) {
+        ui_->upgradeState->setText(latestState_);
+    }
+    ui_->upgradeProgress->setValue(latestProgress_);
 }
 
 void CFirmwareUpgradeDlg::IgnoreInput(bool ignore) {
     ignoringInput_ = ignore;
     ui_->client->setEnabled(!ignore);
+}
+
+void CFirmwareUpgradeDlg::ShowBusy() {
+    // The image is fixed from "Start" until the transfer ends; one attempt at a time.
+    const bool busy = core_.Upgrade().Busy();
+    ui_->startButton->setEnabled(!busy);
+    ui_->browseButton->setEnabled(!busy);
+    ui_->firmwarePath->setEnabled(!busy);
+}
+
+void CFirmwareUpgradeDlg::CloseWhenFree() {
+    if (prompts_ != nullptr && prompts_->Running() > 0) {
+        closePending_ = true;
+        return;
+    }
+    closePending_ = false;
+    ShowLatest();
+    accept();
 }
 
 } // namespace fenwick

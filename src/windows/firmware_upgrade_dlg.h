@@ -1,10 +1,13 @@
 // "Firmware Upgrade": a window of its own, beside the main window, which stays fully usable. It
 // shows the device being upgraded, takes the image and the password, and follows the trigger
 // and the transfer that the core runs. While the core waits for the trigger's acknowledgement,
-// and in the pause after the final block, the window takes no input.
+// and in the pause after the final block, the window takes no input; while the wait or a
+// transfer runs, the image cannot be changed and "Start" is not offered.
 #pragma once
 
 #include <QDialog>
+#include <QString>
+#include <QTimer>
 #include <memory>
 
 namespace Ui {
@@ -20,8 +23,12 @@ class CFirmwareUpgradeDlg final : public QDialog {
     Q_OBJECT
 
 public:
+    // At most this many times a second the window shows the transfer's latest state: a repaint
+    // (and an accessibility event) per 512-byte block would slow the transfer itself.
+    static constexpr int kRefreshesPerSecond = 20;
+
     // `prompts`, when given, are the upgrade's boxes; they belong to this window while it is
-    // open.
+    // open, and the window closes only once none of them is still running.
     explicit CFirmwareUpgradeDlg(ManagerCore& core, MessageBoxPrompts* prompts = nullptr);
     ~CFirmwareUpgradeDlg() override;
 
@@ -33,12 +40,25 @@ private:
     void OnStart();
     void OnBrowse();
     void OnCancel();
+    void ShowUpgradeState(const QString& text);
     void ShowProgress(quint32 sent, quint32 size);
+    void ShowLatest();
     void IgnoreInput(bool ignore);
+    void ShowBusy();
+    // The transfer has ended for good: the window goes, once no box or dialog of its own is
+    // still running (it owns them, and their callers still stand on the stack).
+    void CloseWhenFree();
 
     ManagerCore& core_;
+    MessageBoxPrompts* prompts_;
     std::unique_ptr<Ui::CFirmwareUpgradeDlg> ui_;
     bool ignoringInput_ = false;
+    bool closePending_ = false;
+    // What the transfer last reported, shown at the next refresh.
+    QString latestState_;
+    int latestProgress_ = 0;
+    bool latestShown_ = true;
+    QTimer refresh_;
 };
 
 } // namespace fenwick

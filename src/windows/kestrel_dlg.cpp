@@ -10,6 +10,7 @@
 #include "enter_escape_filter.h"
 #include "firmware_upgrade_dlg.h"
 #include "left_double_click_filter.h"
+#include "owned_modal.h"
 #include "pictures.h"
 #include "report_list.h"
 #include "status_image_delegate.h"
@@ -182,13 +183,13 @@ void CKestrelDlg::OnExportLists() {
 
 void CKestrelDlg::OnAbout() {
     CAboutDlg about(this);
-    about.exec();
+    RunOwnedModal(about);
 }
 
 void CKestrelDlg::OnViewTrap() {
     core_.ViewTrap();
     CTrapInfoDlg traps(core_.Traps(), this);
-    traps.exec();
+    RunOwnedModal(traps);
 }
 
 void CKestrelDlg::OnViewLog() {
@@ -208,7 +209,7 @@ void CKestrelDlg::OnConfigurationSetting() {
         return;
     }
     CConfigurationSetDlg dialog(core_, this);
-    dialog.exec();
+    RunOwnedModal(dialog);
 }
 
 void CKestrelDlg::OnPasswordChange() {
@@ -216,7 +217,7 @@ void CKestrelDlg::OnPasswordChange() {
         return;
     }
     CChangePasswordDlg dialog(core_, this);
-    dialog.exec();
+    RunOwnedModal(dialog);
 }
 
 void CKestrelDlg::OnAddItem() {
@@ -224,7 +225,7 @@ void CKestrelDlg::OnAddItem() {
         return;
     }
     CAddRemoteIpDlg dialog(core_, this);
-    if (dialog.exec() == QDialog::Accepted) {
+    if (RunOwnedModal(dialog) == QDialog::Accepted) {
         core_.FinishAddItem();
     }
 }
@@ -264,6 +265,8 @@ void CKestrelDlg::OnFirmwareUpgrade() {
         },
         Qt::QueuedConnection);
     opened->show();
+    opened->raise();
+    opened->activateWindow();
 }
 
 } // namespace fenwick

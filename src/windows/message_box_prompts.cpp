@@ -1,5 +1,7 @@
 #include "message_box_prompts.h"
 
+#include "owned_modal.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -51,7 +53,7 @@ UserPrompts::Answer ClosedAnswer(UserPrompts::Buttons buttons) {
 QString RunFileDialog(QFileDialog& dialog, const QString& filter, const QString& proposedName) {
     dialog.setNameFilter(filter);
     dialog.selectFile(proposedName);
-    if (dialog.exec() != QDialog::Accepted) {
+    if (RunOwnedModal(dialog) != QDialog::Accepted) {
         return {};
     }
     return dialog.selectedFiles().value(0);
@@ -59,12 +61,28 @@ QString RunFileDialog(QFileDialog& dialog, const QString& filter, const QString&
 
 } // namespace
 
+class MessageBoxPrompts::RunningScope {
+public:
+    explicit RunningScope(MessageBoxPrompts& prompts) : prompts_(prompts) { ++prompts_.running_; }
+    ~RunningScope() {
+        if (--prompts_.running_ == 0) {
+            emit prompts_.allReturned();
+        }
+    }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+private:
+    MessageBoxPrompts& prompts_;
+};
+
 UserPrompts::Answer MessageBoxPrompts::MessageBox(const QString& text, const QString& caption,
                                                   Icon icon, Buttons buttons) {
+    const RunningScope running(*this);
     QMessageBox box(BoxIcon(icon), caption, text, BoxButtons(buttons), owner_.data());
     // Texts come from files and datagrams too; they are shown as they stand, never as markup.
     box.setTextFormat(Qt::PlainText);
-    switch (box.exec()) {
+    switch (RunOwnedModal(box)) {
     case QMessageBox::Ok:
         return Answer::Ok;
     case QMessageBox::Cancel:
@@ -79,6 +97,7 @@ UserPrompts::Answer MessageBoxPrompts::MessageBox(const QString& text, const QSt
 }
 
 QString MessageBoxPrompts::SaveFileName(const QString& filter, const QString& proposedName) {
+    const RunningScope running(*this);
     QFileDialog dialog(owner_.data(), QStringLiteral("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -87,6 +106,7 @@ QString MessageBoxPrompts::SaveFileName(const QString& filter, const QString& pr
 }
 
 QString MessageBoxPrompts::OpenFileName(const QString& filter, const QString& proposedName) {
+    const RunningScope running(*this);
     QFileDialog dialog(owner_.data(), QStringLiteral("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);

@@ -72,5 +72,29 @@ TEST(EventLogLines, AreWrittenByteForByte) {
               "01/05/2004 09:30:00 10.77.0.3 disk  full  \r\n");
 }
 
+TEST(EventLogLines, TurnEveryControlCharacterOfADeviceIntoABlank) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string written;
+    };
+    const Case cases[] = {
+        {"terminal escape", "\x1b[2J\x1b]0;owned\x07x", " [2J ]0;owned x"},
+        {"nul, tab, form feed, delete", std::string("a\0b\tc\fd\x7F", 8), "a b c d "},
+        {"C1 controls",
+         "\x80\x85\x9B"
+         "1m\x9F",
+         "   1m "},
+        {"edges of the ranges kept", "\x1F\x20~\xA0\xFF", "  ~\xA0\xFF"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TrapLineTail("10.77.0.1", c.text), " 10.77.0.1 Trap :" + c.written + "\r\n")
+            << c.what;
+        EXPECT_EQ(UpgradeFailureLine("01/05/2004 09:30:00", "10.77.0.3", c.text),
+                  "01/05/2004 09:30:00 10.77.0.3 " + c.written + " \r\n")
+            << c.what;
+    }
+}
+
 } // namespace
 } // namespace fenwick

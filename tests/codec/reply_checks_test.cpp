@@ -51,6 +51,7 @@ ReplyContext WithSequence(std::uint16_t sequence) {
     ReplyContext context;
     context.SetSequence = sequence;
     SetFieldText(context.UpgradeTargetMac, kTargetMac);
+    SetFieldText(context.ConfirmationTargetMac, kTargetMac);
     return context;
 }
 
@@ -170,6 +171,14 @@ TEST(ReplyChecks, UpgradeFlags) {
     EXPECT_EQ(other.context.UpgradeConfirmed, 0);
     const Outcome noUpgrade = Check(Datagram(FromTarget(Reply(2))));
     EXPECT_EQ(noUpgrade.context.UpgradeConfirmed, 0);
+
+    // A later launch names another target; the confirmation keeps the device it confirms.
+    ReplyContext relaunched = WithSequence(0);
+    SetFieldText(relaunched.UpgradeTargetMac, "000a5b0000ff");
+    EXPECT_EQ(Check(Datagram(FromTarget(Reply(2))), relaunched).context.UpgradeConfirmed, 1);
+    ReplyContext nothingToConfirm = WithSequence(0);
+    SetFieldText(nothingToConfirm.ConfirmationTargetMac, "");
+    EXPECT_EQ(Check(Datagram(FromTarget(Reply(2))), nothingToConfirm).context.UpgradeConfirmed, 0);
 }
 
 TEST(ReplyChecks, ShortDatagramsReadAsZeroPadded) {

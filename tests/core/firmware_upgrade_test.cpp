@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <sys/stat.h>
 
 namespace fenwick::testing {
 namespace {
@@ -168,6 +169,14 @@ TEST_F(FirmwareUpgradeTest, StartRefusesBadPasswordsAndImagesInTheUpgradeWindow)
     const QString image = Image();
     const QString missing = root.path() + QStringLiteral("/none.hex");
     const QString tooLong = root.path() + u'/' + QString(130, u'a') + QStringLiteral(".hex");
+    const QString fifo = root.path() + QStringLiteral("/pipe.hex");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString empty = root.path() + QStringLiteral("/empty.hex");
+    ASSERT_TRUE(QFile(empty).open(QIODevice::WriteOnly));
+    // Sparse: 65535 blocks of 512 bytes would need a block number past 0xFFFF.
+    const QString huge = root.path() + QStringLiteral("/huge.hex");
+    ASSERT_TRUE(QFile(huge).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile::resize(huge, qint64{0xFFFF} * 512));
     struct Case {
         QString password;
         QString path;
@@ -180,6 +189,12 @@ TEST_F(FirmwareUpgradeTest, StartRefusesBadPasswordsAndImagesInTheUpgradeWindow)
         {QStringLiteral("admin"), QString(), QStringLiteral("Firmware file not found")},
         {QStringLiteral("admin"), tooLong,
          QStringLiteral("The firmware path is too long; it may have at most 127 bytes")},
+        {QStringLiteral("admin"), root.path(),
+         QStringLiteral("The firmware path is not a regular file")},
+        {QStringLiteral("admin"), fifo, QStringLiteral("The firmware path is not a regular file")},
+        {QStringLiteral("admin"), empty, QStringLiteral("The firmware file is empty")},
+        {QStringLiteral("admin"), huge,
+         QStringLiteral("The firmware file is too large; it may have at most 33553919 bytes")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box.toStdString());
@@ -193,6 +208,13 @@ TEST_F(FirmwareUpgradeTest, StartRefusesBadPasswordsAndImagesInTheUpgradeWindow)
         EXPECT_FALSE(core->Upgrade().Waiting());
     }
     EXPECT_TRUE(prompts.boxes.empty());
+
+    // One byte less than the refused size is an image.
+    ASSERT_TRUE(QFile::resize(huge, qint64{0xFFFF} * 512 - 1));
+    upgradePrompts.boxes.clear();
+    core->Upgrade().OnStart(QStringLiteral("admin"), huge);
+    EXPECT_TRUE(upgradePrompts.boxes.empty());
+    EXPECT_TRUE(core->Upgrade().Waiting());
 }
 
 TEST_F(FirmwareUpgradeTest, TriggersADiscoveredDeviceByBroadcastAndAMonitoredOneByUnicast) {
@@ -301,9 +323,16 @@ TEST_F(FirmwareUpgradeTest, WithoutAcknowledgementTheWaitEndsInTriggerFail) {
         EXPECT_EQ(BoxTexts(), c.mainBoxes);
         EXPECT_EQ(network.BoundTo(kTftpPort), nullptr);
     }
-    // An answer after the wait is still taken, and the next "Start" goes on to the transfer.
+    // An answer after the wait is still taken, but it answers that trigger, not the next: the
+    // next "Start" needs an acknowledgement of its own.
     AcknowledgeTrigger();
     EXPECT_EQ(state->Reply.TriggerAcknowledged, 1);
+    states.clear();
+    Start();
+    clock.Advance(2000);
+    EXPECT_EQ(states,
+              (std::vector<QString>{QStringLiteral("Wait...."), QStringLiteral("Trigger fail")}));
+    EXPECT_EQ(network.BoundTo(kTftpPort), nullptr);
 }
 
 TEST_F(FirmwareUpgradeTest, AnAcknowledgedTriggerStartsTheTransferAndASecondStartDoesNothing) {
@@ -446,6 +475,30 @@ TEST_F(ConfirmationTest, TellsWhetherTheDeviceAnsweredTheDiscoveryAfterItsRestar
         EXPECT_EQ(prompts.boxes[0].icon, c.icon);
         EXPECT_EQ(core->DiscoveryList().RowCount(), c.answer ? 1 : 0);
     }
+}
+
+TEST_F(ConfirmationTest, NoOtherUpgradeIsLaunchedWhileOneIsBeingConfirmed) {
+    core->Discovery();
+    Receive(AgentReply::Numbered(kDevice));
+    Receive(AgentReply::Numbered(kDevice + 1));
+    Upgrade();
+    const std::string confirmed(FieldText(state->Reply.UpgradeTargetMac));
+    clock.Advance(5000); // the upgrade window has closed; the confirmation waits
+    prompts.boxes.clear();
+    EXPECT_FALSE(Launch({}, {1}));
+    ASSERT_EQ(prompts.boxes.size(), 1u);
+    EXPECT_EQ(prompts.boxes[0].text,
+              QStringLiteral("The last upgrade is still being confirmed; wait for its result "
+                             "before starting another"));
+    EXPECT_EQ(FieldText(state->Reply.UpgradeTargetMac), confirmed);
+
+    clock.Advance(12000);
+    Receive(AgentReply::Numbered(kDevice)); // the upgraded device is back
+    Receive(AgentReply::Numbered(kDevice + 1));
+    clock.Advance(2000);
+    EXPECT_EQ(prompts.boxes.back().text, QStringLiteral("Upgrade successful"));
+    EXPECT_TRUE(Launch({}, {1})); // once told, the next upgrade may begin
+    EXPECT_EQ(FieldText(state->Reply.UpgradeTargetMac), MacOf(kDevice + 1).toStdString());
 }
 
 } // namespace

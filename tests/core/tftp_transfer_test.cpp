@@ -58,7 +58,13 @@ protected:
         return path;
     }
 
-    void StartTransfer() { ASSERT_TRUE(transfer().StartTftpTransfer()); }
+    // The image FirmwarePath names, opened as "Start" opens it.
+    FirmwareImage OpenImage() const {
+        FirmwareImage image;
+        EXPECT_EQ(image.Open(FieldText(state->Upgrade.FirmwarePath)), ImageOpening::Opened);
+        return image;
+    }
+    void StartTransfer() { ASSERT_TRUE(transfer().StartTftpTransfer(OpenImage())); }
 
     void Reply(Bytes bytes, std::uint32_t source = kDevice) {
         ASSERT_TRUE(network.Deliver(kPort, std::move(bytes), source));
@@ -182,7 +188,7 @@ TEST_F(TftpTransferTest, WritesTheImageBlockByBlockAndFinishesAfterThePause) {
          {{},
           QStringLiteral("Upgrade...1024/1024 bytes"),
           QStringLiteral("Complete...1024/1024 bytes")}},
-        {0, {0}, {QStringLiteral("Complete...0/0 bytes")}},
+        {512, {512, 0}, {{}, QStringLiteral("Complete...512/512 bytes")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
@@ -420,29 +426,143 @@ TEST_F(TftpTransferTest, AnErrorPacketIsShownWithTheRebootNoticeLoggedAndEndsThe
     }
 }
 
-TEST_F(TftpTransferTest, EachBlockIsReadFromThePathAsItStandsThen) {
+TEST_F(TftpTransferTest, EveryWayATransferEndsLeavesNothingForTheNext) {
+    struct Case {
+        const char* what;
+        std::function<void()> end; // from a transfer of a 1000-byte image just started
+    };
+    const Case cases[] = {
+        {"completed", [&] { Ack(0), Ack(1), Ack(2), clock.Advance(5000); }},
+        {"failed for want of acknowledgements", [&] { Ack(0), Ack(1), clock.Advance(20000); }},
+        {"device error", [&] { Ack(0), Ack(1), DeviceError("Abort"); }},
+        {"device error while a box of the transfer is open",
+         [&] {
+             Ack(0);
+             network.sendError = 101; // the final block's send fails and its box opens
+             upgradePrompts.whileOpen = [&](const RecordingPrompts::Box& box) {
+                 if (box.text == QStringLiteral("Upgrade fail!!!!")) {
+                     network.sendError = 0;
+                     DeviceError("Abort");
+                 }
+             };
+             Ack(1);
+             upgradePrompts.whileOpen = nullptr;
+         }},
+        {"cancelled", [&] { Ack(0), Ack(1), transfer().Cancel(); }},
+        {"device not found", [&] { clock.Advance(10000); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseImage(1000, 0, "first.hex");
+        StartTransfer();
+        c.end();
+        EXPECT_EQ(transfer().State(), TftpState::Idle);
+        EXPECT_FALSE(SocketOpen());
+        EXPECT_EQ(state->Upgrade.UpgradeBytesSent, 0u);
+
+        // A longer image next: block 2, final in the first, must not end it.
+        network.sent.clear();
+        upgradeStates.clear();
+        ended.clear();
+        UseImage(2048, 3, "second.hex");
+        StartTransfer();
+        for (std::uint16_t block = 0; block <= 4; ++block) {
+            Ack(block);
+            EXPECT_EQ(transfer().State(), TftpState::Sending) << "after block " << block;
+        }
+        Ack(5);
+        EXPECT_EQ(transfer().State(), TftpState::Complete);
+        const std::vector<DataSent> packets = DataPackets();
+        ASSERT_EQ(packets.size(), 5u);
+        EXPECT_EQ(packets[2].data, ImageSlice(1024, 512, 3));
+        clock.Advance(5000);
+        EXPECT_EQ(ended.size(), 1u);
+        EXPECT_EQ(transfer().State(), TftpState::Idle);
+        network.sent.clear();
+        upgradePrompts.boxes.clear();
+    }
+}
+
+TEST_F(TftpTransferTest, TheImageIsTheFileOpenedAtStartWhateverThePathNamesSince) {
     UseImage(2048, 0, "first.hex");
     StartTransfer();
     Ack(0);
-    UseImage(1500, 7, "second.hex"); // chosen with "Browse" during the transfer
+    UseImage(1500, 7, "second.hex"); // a path chosen meanwhile
     Ack(1);
+    Ack(2);
+    Ack(3);
+    Ack(4);
     const std::vector<DataSent> packets = DataPackets();
-    ASSERT_EQ(packets.size(), 2u);
-    EXPECT_EQ(packets[0].data, ImageSlice(0, 512, 0));
-    EXPECT_EQ(packets[1].data, ImageSlice(512, 512, 7));
-    EXPECT_EQ(upgradeStates.back().first, QStringLiteral("Upgrade...1024/1500 bytes"));
+    ASSERT_EQ(packets.size(), 5u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(packets[i].data, ImageSlice(i * 512, 512, 0)) << "block " << i + 1;
+    }
+    EXPECT_TRUE(packets[4].data.empty());
+    EXPECT_EQ(upgradeStates.back().first, QStringLiteral("Complete...2048/2048 bytes"));
 }
 
-TEST_F(TftpTransferTest, AnImageThatCannotBeOpenedSendsNothing) {
+TEST_F(TftpTransferTest, AnImageRewrittenDuringTheTransferStopsItAndNothingMoreIsSent) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> rewrite;
+        QString box;
+    };
+    const Case cases[] = {
+        {"grown",
+         [](const std::string& path) {
+             QFile file(QString::fromStdString(path));
+             ASSERT_TRUE(file.open(QIODevice::Append));
+             file.write("more");
+         },
+         QStringLiteral("The firmware file changed size during the upgrade; nothing more is sent")},
+        {"same size, new bytes",
+         [](const std::string& path) {
+             QFile file(QString::fromStdString(path));
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             file.write("XXXX");
+             file.close();
+             // Even within the file system's clock tick, the time stamp moves.
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                          QFileDevice::FileModificationTime));
+         },
+         QStringLiteral(
+             "The firmware file was rewritten during the upgrade; nothing more is sent")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        upgradePrompts.boxes.clear();
+        network.sent.clear();
+        const std::string path = UseImage(2048);
+        StartTransfer();
+        Ack(0);
+        c.rewrite(path);
+        Ack(1);
+        EXPECT_EQ(CountSent(3, 2), 0);
+        ASSERT_EQ(upgradePrompts.boxes.size(), 1u);
+        EXPECT_EQ(upgradePrompts.boxes[0].text, c.box);
+        EXPECT_EQ(upgradeStates.back().first,
+                  QStringLiteral("Upgrade fail, translate 512/2048 bytes"));
+        EXPECT_EQ(transfer().State(), TftpState::Idle);
+        EXPECT_FALSE(SocketOpen());
+        const std::size_t sent = network.sent.size();
+        clock.Advance(20000);
+        EXPECT_EQ(network.sent.size(), sent);
+    }
+}
+
+TEST_F(TftpTransferTest, AnUnreadableImageIsToldAndEndsTheTransfer) {
     UseImage(1000);
-    StartTransfer();
-    SetFieldText(state->Upgrade.FirmwarePath, root.path().toStdString() + "/missing.hex");
+    ASSERT_TRUE(transfer().StartTftpTransfer(FirmwareImage())); // nothing open to read
     Ack(0);
     ASSERT_EQ(upgradePrompts.boxes.size(), 1u);
     EXPECT_EQ(upgradePrompts.boxes[0].text, QStringLiteral("Open firmware file error"));
     EXPECT_EQ(upgradePrompts.boxes[0].caption, QStringLiteral("Error"));
     EXPECT_EQ(CountSent(3), 0);
-    EXPECT_EQ(clock.ActiveTimers(), 0); // timer 1 starts with the first block sent
+    EXPECT_EQ(transfer().State(), TftpState::Idle);
+    EXPECT_FALSE(SocketOpen());
+    EXPECT_EQ(clock.ActiveTimers(), 0);
+    StartTransfer(); // "Start" works again
 }
 
 TEST_F(TftpTransferTest, AStartThatFailsTellsWhyAndLeavesNothingRunning) {
@@ -466,7 +586,7 @@ TEST_F(TftpTransferTest, AStartThatFailsTellsWhyAndLeavesNothingRunning) {
         SCOPED_TRACE(c.text);
         upgradePrompts.boxes.clear();
         c.spoil();
-        EXPECT_FALSE(transfer().StartTftpTransfer());
+        EXPECT_FALSE(transfer().StartTftpTransfer(OpenImage()));
         ASSERT_EQ(upgradePrompts.boxes.size(), 1u);
         EXPECT_EQ(upgradePrompts.boxes[0].text, QString::fromLatin1(c.text));
         EXPECT_EQ(upgradePrompts.boxes[0].caption, QStringLiteral("Error"));

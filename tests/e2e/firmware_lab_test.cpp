@@ -1,6 +1,6 @@
 // Firmware upgrades of the lab's switches through the upgrade window and the real sockets:
-// from each list, over a lossy link, refused by the switch with an error packet, and a switch
-// that does not come back.
+// from each list, over a lossy link, refused by the switch with an error packet, a switch that
+// does not come back, and a second try after a refusal.
 #include "codec/text_forms.h"
 #include "event_log_file.h"
 #include "lab_program.h"
@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <regex>
 
 namespace fenwick::testing {
@@ -181,6 +182,31 @@ TEST_F(FirmwareInTheLab, ASwitchThatDoesNotComeBackGivesUpgradeFail) {
     ASSERT_NO_FATAL_FAILURE(UpgradeThroughTheWindow(image));
     ASSERT_NO_FATAL_FAILURE(ExpectConfirmed(kFail, 10000));
     EXPECT_EQ(StoredImage(4), Read(image));
+}
+
+TEST_F(FirmwareInTheLab, AFailedUpgradeLeavesNothingForTheNextLargerOne) {
+    ASSERT_NO_FATAL_FAILURE(DiscoverEverySwitch());
+    ASSERT_NO_FATAL_FAILURE(SelectDiscovered(3));
+    Control("tftp-error " + IpText(3) + " 3 Disk full");
+    ASSERT_NO_FATAL_FAILURE(UpgradeThroughTheWindow(Image(QStringLiteral("first.hex"), 3000)));
+    ASSERT_TRUE(WaitForBox(
+        QStringLiteral("Disk full\nThe device will reboot, please wait for a few seconds"), 10000))
+        << BoxTexts().join(u'|').toStdString();
+    // The refusal closes the upgrade window.
+    ASSERT_TRUE(WaitUntil([] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::none_of(windows.begin(), windows.end(), [](QWidget* window) {
+            return qobject_cast<CFirmwareUpgradeDlg*>(window) != nullptr && window->isVisible();
+        });
+    }));
+
+    // The operator tries again with another, larger image; the switch takes it this time.
+    Control("tftp-error " + IpText(3) + " off");
+    const QString image = Image(QStringLiteral("second.hex"), 96 * 1024 + 17);
+    ASSERT_NO_FATAL_FAILURE(SelectDiscovered(3));
+    ASSERT_NO_FATAL_FAILURE(UpgradeThroughTheWindow(image));
+    ASSERT_NO_FATAL_FAILURE(ExpectConfirmed(kSuccessful, 10000));
+    EXPECT_EQ(StoredImage(3), Read(image));
 }
 
 } // namespace

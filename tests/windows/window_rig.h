@@ -6,6 +6,7 @@
 #include "core/app/manager_core.h"
 #include "core/app/program_state.h"
 #include "support/port_doubles.h"
+#include "windows/message_box_prompts.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -19,6 +20,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 namespace fenwick::testing {
 
@@ -28,8 +30,9 @@ inline constexpr std::uint16_t kRigBasePort = 47000;
 template <class Window> class WindowRig : public PortDoubles {
 public:
     // Writes the definition file, builds the core and the window and shows it, which runs the
-    // window's initialisation. False when the cfg folder could not be written.
-    bool Open() {
+    // window's initialisation. False when the cfg folder could not be written. With
+    // `upgradeBoxes`, the upgrade window's boxes are real ones (the main window's stay recorded).
+    bool Open(MessageBoxPrompts* upgradeBoxes = nullptr) {
         const QString folder = root_.path() + QStringLiteral("/cfg");
         if (!root_.isValid() || !QDir().mkpath(folder)) {
             return false;
@@ -42,9 +45,19 @@ public:
             return false;
         }
         file.close();
-        core = std::make_unique<ManagerCore>(*state_, Ports(), ConfigFolders{folder, {}},
-                                             QStringLiteral("fenwick"));
-        window = std::make_unique<Window>(*core);
+        ManagerCore::Ports ports = Ports();
+        UserPrompts& upgradeWindowBoxes =
+            upgradeBoxes != nullptr ? *upgradeBoxes : ports.upgradePrompts;
+        core = std::make_unique<ManagerCore>(
+            *state_,
+            ManagerCore::Ports{ports.prompts, ports.sockets, ports.timers, ports.clock,
+                               ports.launcher, ports.localAddresses, upgradeWindowBoxes},
+            ConfigFolders{folder, {}}, QStringLiteral("fenwick"));
+        if constexpr (std::is_constructible_v<Window, ManagerCore&, MessageBoxPrompts*>) {
+            window = std::make_unique<Window>(*core, upgradeBoxes);
+        } else {
+            window = std::make_unique<Window>(*core);
+        }
         window->show();
         return true;
     }

@@ -69,7 +69,7 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, ConfigFolders folders
       remoteAddition_(std::make_unique<RemoteAddition>(state, ports.prompts, lists_, *monitor_)),
       webAccess_(std::make_unique<WebAccess>(state, ports.prompts, boxes_, lists_, ports.launcher)),
       upgradeLaunch_(std::make_unique<UpgradeLaunch>(state, ports.prompts, ports.localAddresses,
-                                                     *selection_, lists_)),
+                                                     *selection_, lists_, *upgradeConfirmation_)),
       upgradeStart_(
           new UpgradeStart(state, ports.upgradePrompts, *sockets_, ports.timers, *tftp_, this)) {
     new SelectionRule(lists_.discovery, lists_.discoverySelection, lists_.monitor,
@@ -106,6 +106,7 @@ void ManagerCore::Initialise() {
     state_.Pending.WritePendingSetIp(0);
     SetFieldText(state_.Reply.UpgradeTargetMac, {});
     state_.Reply.TriggerAcknowledged = 0;
+    SetFieldText(state_.Reply.ConfirmationTargetMac, {});
     state_.Reply.UpgradeConfirmed = 0;
     state_.Upgrade = UpgradeValues{};
 }

@@ -22,6 +22,12 @@ inline constexpr QLatin1String kFirmwareFileNotFound("Firmware file not found");
 // %1 the longest path the upgrade can name in its write request, in bytes.
 inline constexpr QLatin1String
     kFirmwarePathTooLong("The firmware path is too long; it may have at most %1 bytes");
+// The image is refused at "Start" unless it is a regular file with 1 to %1 bytes (16-bit block
+// numbers would otherwise wrap and send the image again from its first byte).
+inline constexpr QLatin1String kFirmwareNotRegularFile("The firmware path is not a regular file");
+inline constexpr QLatin1String kFirmwareFileEmpty("The firmware file is empty");
+inline constexpr QLatin1String
+    kFirmwareFileTooLarge("The firmware file is too large; it may have at most %1 bytes");
 inline constexpr QLatin1String kUpgradeTriggerSendError("Upgrade trigger send error");
 inline constexpr QLatin1String kTriggerFail("Trigger fail");
 
@@ -30,6 +36,11 @@ inline constexpr QLatin1String kBindTftpsSocketError("Bind tftps socket error");
 inline constexpr QLatin1String kWriteRequestSendError("Write request send error");
 inline constexpr QLatin1String kOpenFirmwareFileError("Open firmware file error");
 inline constexpr QLatin1String kUpgradeFailSend("Upgrade fail!!!!");
+// The image file changed while it was being sent: the transfer stops there.
+inline constexpr QLatin1String
+    kFirmwareFileResized("The firmware file changed size during the upgrade; nothing more is sent");
+inline constexpr QLatin1String kFirmwareFileModified(
+    "The firmware file was rewritten during the upgrade; nothing more is sent");
 
 // Upgrade State; %1 the bytes sent, %2 the file's size.
 inline constexpr QLatin1String kUpgradeProgress("Upgrade...%1/%2 bytes");
@@ -47,5 +58,8 @@ inline constexpr QLatin1String kCaptionUpgradeFail("upgrade fail");
 inline constexpr QLatin1String kUpgradeSuccessful("Upgrade successful");
 inline constexpr QLatin1String kUpgradeFail("Upgrade fail");
 inline constexpr QLatin1String kCaptionUpgradeResult("information");
+// "Firmware upgrade" while the last upgrade still waits for its device to come back.
+inline constexpr QLatin1String kUpgradeBeingConfirmed(
+    "The last upgrade is still being confirmed; wait for its result before starting another");
 
 } // namespace fenwick::texts

@@ -22,7 +22,10 @@ TftpTransfer::TftpTransfer(ProgramState& state, UnstackedBoxes& boxes,
 
 TftpTransfer::~TftpTransfer() = default;
 
-bool TftpTransfer::StartTftpTransfer() {
+bool TftpTransfer::StartTftpTransfer(FirmwareImage image) {
+    if (state_ != TftpState::Idle) {
+        return false; // one transfer at a time: there is one port and one set of values
+    }
     std::unique_ptr<DatagramSocket> socket = sockets_.Create();
     if (!socket) {
         boxes_.Show(texts::kCreatTftpSocketError, texts::kCaptionError, UserPrompts::Icon::Error);
@@ -32,16 +35,24 @@ bool TftpTransfer::StartTftpTransfer() {
         boxes_.Show(texts::kBindTftpsSocketError, texts::kCaptionError, UserPrompts::Icon::Error);
         return false;
     }
+    // From the clean state every end leaves; the write request's retry count is the run's.
+    ResetTransferState();
+    counters_.LastBlockSent = 0;
+    counters_.FinalBlock.reset();
+    counters_.RequestRetries = 0;
+    image_ = std::move(image);
+    counters_.FirmwareFileSize = image_.Size();
+    program_.Upgrade.UpgradeBytesSent = 0;
     socket_ = std::move(socket);
     socket_->SetReadyCallback([this] { OnDatagram(); });
     device_ = program_.Upgrade.UpgradeTargetIp;
     state_ = TftpState::Requesting;
+    ++transferNumber_;
+    emit runningChanged(true);
     requestTimer_->Start(kTickMilliseconds);
     if (!SendWriteRequest()) {
         // Nothing went out: the window stays idle for another "Start".
-        requestTimer_->Stop();
-        CloseSocket();
-        state_ = TftpState::Idle;
+        EndTransfer();
         return false;
     }
     return true;
@@ -59,12 +70,29 @@ void TftpTransfer::Cancel() {
     if (state_ == TftpState::Complete) {
         return;
     }
+    EndTransfer();
+}
+
+void TftpTransfer::EndTransfer() {
     dataTimer_->Stop();
     requestTimer_->Stop();
+    pause_->Stop();
     CloseSocket();
     ResetTransferState();
+    counters_.RequestRetries = 0; // RequestTickSeen is kept for the run, as the retry rule says
     program_.Upgrade.UpgradeBytesSent = 0;
+    const bool wasRunning = state_ != TftpState::Idle;
     state_ = TftpState::Idle;
+    ++transferNumber_;
+    if (wasRunning) {
+        emit runningChanged(false);
+    }
+}
+
+bool TftpTransfer::Tell(const QString& text, const QString& caption, UserPrompts::Icon icon) {
+    const std::uint64_t before = transferNumber_;
+    boxes_.Show(text, caption, icon);
+    return transferNumber_ == before;
 }
 
 void TftpTransfer::OnDatagram() {
@@ -98,7 +126,14 @@ void TftpTransfer::OnAcknowledgement(std::uint16_t block) {
         requestTimer_->Stop();
         counters_.RequestRetries = 0;
         counters_.RequestTickSeen = false;
-        state_ = TftpState::Sending;
+        if (state_ == TftpState::Requesting) {
+            state_ = TftpState::Sending;
+            SendNextBlock(0);
+        }
+        return; // once sending, a repeated answer to the request is stale
+    }
+    if (state_ != TftpState::Sending) {
+        return; // a data block is acknowledged before the request was: nothing of ours
     }
     if (counters_.FinalBlock == block) {
         state_ = TftpState::Complete;
@@ -113,23 +148,22 @@ void TftpTransfer::OnAcknowledgement(std::uint16_t block) {
 }
 
 void TftpTransfer::OnDeviceError(std::string_view text) {
-    const std::string_view used = text.substr(0, kErrorTextLimit);
-    dataTimer_->Stop();
-    requestTimer_->Stop();
-    LogUpgradeEvent(Latin1(used));
-    // Closed before the box opens, so that nothing arriving while it is open resumes the
+    const QString used = Latin1(text.substr(0, kErrorTextLimit));
+    LogUpgradeEvent(used);
+    // Ended before the box opens, so that nothing arriving while it is open resumes the
     // transfer.
-    CloseSocket();
-    ResetTransferState();
-    program_.Upgrade.UpgradeBytesSent = 0;
-    state_ = TftpState::Idle;
-    boxes_.Show(Latin1(used) + texts::kRebootNotice, texts::kCaptionUpgradeFail,
-                UserPrompts::Icon::Error);
+    EndTransfer();
     ShowUpgradeState(texts::kUpgradeStateCleared);
+    if (!Tell(used + texts::kRebootNotice, texts::kCaptionUpgradeFail, UserPrompts::Icon::Error)) {
+        return; // another transfer began under the box: the window is its now
+    }
     emit transferEnded(false);
 }
 
 void TftpTransfer::OnDataTick() {
+    if (state_ != TftpState::Sending) {
+        return;
+    }
     if (!counters_.DataTickSeen) {
         counters_.DataTickSeen = true;
         return;
@@ -143,21 +177,26 @@ void TftpTransfer::OnDataTick() {
 }
 
 void TftpTransfer::OnRequestTick() {
+    if (state_ != TftpState::Requesting) {
+        return;
+    }
     if (!counters_.RequestTickSeen) {
         counters_.RequestTickSeen = true;
         return;
     }
-    // A failed resend has told the operator; the next tick tries again.
-    [[maybe_unused]] const bool sent = SendWriteRequest();
     ++counters_.RequestRetries;
     if (counters_.RequestRetries >= kRequestRetransmissions) {
-        // RequestTickSeen stays set: a later try resends on its first tick.
-        requestTimer_->Stop();
-        ShowUpgradeState(texts::kDeviceNotFound);
-        CloseSocket();
-        counters_.RequestRetries = 0;
-        state_ = TftpState::Idle;
+        // The last resend goes out as the transfer gives up; RequestTickSeen stays set, so a
+        // later try resends on its first tick.
+        [[maybe_unused]] const bool sent = SendWriteRequest();
+        if (state_ == TftpState::Requesting) {
+            EndTransfer();
+            ShowUpgradeState(texts::kDeviceNotFound);
+        }
+        return;
     }
+    // A failed resend has told the operator; the next tick tries again.
+    [[maybe_unused]] const bool sent = SendWriteRequest();
 }
 
 bool TftpTransfer::SendWriteRequest() {
@@ -166,7 +205,8 @@ bool TftpTransfer::SendWriteRequest() {
         BuildTftpWriteRequest(buffer, FieldText(program_.Upgrade.FirmwarePath));
     counters_.DataTickSeen = false;
     if (socket_->SendTo(request, device_, kDevicePort) != 0) {
-        boxes_.Show(texts::kWriteRequestSendError, texts::kCaptionError, UserPrompts::Icon::Error);
+        [[maybe_unused]] const bool same =
+            Tell(texts::kWriteRequestSendError, texts::kCaptionError, UserPrompts::Icon::Error);
         return false;
     }
     return true;
@@ -174,30 +214,44 @@ bool TftpTransfer::SendWriteRequest() {
 
 void TftpTransfer::SendNextBlock(std::uint16_t acknowledged) {
     std::array<std::uint8_t, kTftpBlockSize> data{};
-    const std::optional<std::size_t> count =
-        image_.ReadBlock(FieldText(program_.Upgrade.FirmwarePath),
-                         qint64{acknowledged} * qint64{kTftpBlockSize}, data);
-    if (!count) {
-        boxes_.Show(texts::kOpenFirmwareFileError, texts::kCaptionError, UserPrompts::Icon::Error);
+    const FirmwareImage::Block read =
+        image_.ReadBlock(std::int64_t{acknowledged} * std::int64_t{kTftpBlockSize}, data);
+    if (read.result == BlockReading::Resized || read.result == BlockReading::Modified) {
+        // The device must not get the rest of another image.
+        FailTransfer();
+        [[maybe_unused]] const bool same =
+            Tell(read.result == BlockReading::Resized ? texts::kFirmwareFileResized
+                                                      : texts::kFirmwareFileModified,
+                 texts::kCaptionError, UserPrompts::Icon::Error);
         return;
     }
-    counters_.FirmwareFileSize = static_cast<std::uint32_t>(image_.Size());
+    if (read.result == BlockReading::Failed) {
+        if (!dataTimer_->IsActive()) {
+            // The first block: nothing is out yet and no timer would try again.
+            EndTransfer();
+        }
+        // A later block is tried again by timer 1, and the transfer fails after its retries.
+        [[maybe_unused]] const bool same =
+            Tell(texts::kOpenFirmwareFileError, texts::kCaptionError, UserPrompts::Icon::Error);
+        return;
+    }
     if (acknowledged == 0) {
         dataTimer_->Start(kTickMilliseconds);
     }
     if (counters_.DataRetries == 0) { // a first send, not a resend
-        program_.Upgrade.UpgradeBytesSent += static_cast<std::uint32_t>(*count);
+        program_.Upgrade.UpgradeBytesSent += static_cast<std::uint32_t>(read.count);
         emit progressChanged(program_.Upgrade.UpgradeBytesSent, counters_.FirmwareFileSize);
     }
     const auto block = static_cast<std::uint16_t>(acknowledged + 1);
     counters_.LastBlockSent = block;
-    SendDataPacket(std::span<const std::uint8_t>(data).first(*count), block);
-    if (*count < kTftpBlockSize) {
+    if (read.count < kTftpBlockSize) {
         counters_.FinalBlock = block;
         ShowUpgradeState(BytesText(texts::kUpgradeComplete));
     } else if (acknowledged != 0) {
         ShowUpgradeState(BytesText(texts::kUpgradeProgress));
     }
+    // Last, as its box may open: everything of this block is settled before.
+    SendDataPacket(std::span<const std::uint8_t>(data).first(read.count), block);
 }
 
 void TftpTransfer::SendDataPacket(std::span<const std::uint8_t> data, std::uint16_t block) {
@@ -206,30 +260,25 @@ void TftpTransfer::SendDataPacket(std::span<const std::uint8_t> data, std::uint1
     counters_.DataTickSeen = false;
     if (socket_->SendTo(packet, device_, kDevicePort) != 0) {
         // Timer 1 resends in due course.
-        boxes_.Show(texts::kUpgradeFailSend, texts::kCaptionError, UserPrompts::Icon::Error);
+        [[maybe_unused]] const bool same =
+            Tell(texts::kUpgradeFailSend, texts::kCaptionError, UserPrompts::Icon::Error);
     }
 }
 
 void TftpTransfer::FinishTransfer() {
-    counters_.LastBlockSent = 0;
-    counters_.FinalBlock.reset();
-    CloseSocket();
-    state_ = TftpState::Idle;
+    if (state_ != TftpState::Complete) {
+        return;
+    }
+    EndTransfer();
     confirmation_.ConfirmUpgrade();
     emit transferEnded(true);
 }
 
 void TftpTransfer::FailTransfer() {
-    dataTimer_->Stop();
     const QString text = BytesText(texts::kUpgradeFailTranslate);
+    EndTransfer();
     ShowUpgradeState(text);
-    CloseSocket();
     LogUpgradeEvent(text);
-    program_.Upgrade.UpgradeBytesSent = 0;
-    counters_.FinalBlock.reset();
-    counters_.DataRetries = 0;
-    counters_.LastBlockSent = 0;
-    state_ = TftpState::Idle;
 }
 
 void TftpTransfer::LogUpgradeEvent(const QString& text) {

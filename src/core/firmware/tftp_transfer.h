@@ -9,9 +9,13 @@
 // the device's address (from any port, since devices answer from another one): any other host
 // on the segment could otherwise skip blocks of an image or abort an upgrade.
 //
-// The image is named anew by FirmwarePath for every block, so that a file chosen with "Browse"
-// while a transfer runs supplies the blocks that follow (FirmwareImage keeps the file open while
-// the path stays the same).
+// The image is the file opened when "Start" was pressed (FirmwareImage), read from that open file
+// for the whole transfer; FirmwarePath only names it in the write request.
+//
+// Every handler first checks that the transfer is in a state it may act in, and every way a
+// transfer ends goes through EndTransfer, so that nothing of one transfer (a final block number,
+// a timer, the socket) is left for the next. A box runs a nested event loop in which the
+// transfer can end or move on: a handler shows its box last, or checks again after it.
 #pragma once
 
 #include "core/app/program_state.h"
@@ -66,10 +70,11 @@ public:
                  QObject* parent = nullptr);
     ~TftpTransfer() override;
 
-    // Opens the socket on kLocalPort, starts timer 2 and sends the write request to
-    // UpgradeTargetIp. false after "Creat tftp socket error", "Bind tftps socket error" (also
-    // while a transfer still holds the port) or "Write request send error"; nothing then runs.
-    [[nodiscard]] bool StartTftpTransfer();
+    // Takes the image opened at "Start", opens the socket on kLocalPort, starts timer 2 and
+    // sends the write request to UpgradeTargetIp. false after "Creat tftp socket error", "Bind
+    // tftps socket error" (also while another program holds the port) or "Write request send
+    // error", and while a transfer already runs; nothing then runs.
+    [[nodiscard]] bool StartTftpTransfer(FirmwareImage image);
     // Clears the data side of the transfer (the write request's retry count is kept for the
     // run of the program); called when the upgrade window opens.
     void ResetTransferState();
@@ -81,6 +86,8 @@ public:
     TftpState State() const { return state_; }
 
 signals:
+    // The transfer has begun (true) or has ended, whichever way (false).
+    void runningChanged(bool running);
     // The text for the Upgrade State field.
     void upgradeStateChanged(const QString& text);
     // A block has gone out for the first time: `sent` of the image's `size` bytes.
@@ -94,7 +101,7 @@ signals:
 private:
     // The transfer's counters, named as the behaviour describes them.
     struct Counters {
-        std::uint32_t FirmwareFileSize = 0; // taken afresh whenever a block is read
+        std::uint32_t FirmwareFileSize = 0; // the image's size, fixed at "Start"
         std::uint16_t LastBlockSent = 0;
         std::optional<std::uint16_t> FinalBlock; // once the short block has been sent
         int DataRetries = 0;       // data resends since the last acknowledgement of any block
@@ -114,6 +121,11 @@ private:
     void SendDataPacket(std::span<const std::uint8_t> data, std::uint16_t block);
     void FinishTransfer();
     void FailTransfer();
+    // Every end of a transfer: timers stopped, socket and image closed, the transfer's values
+    // cleared, Idle.
+    void EndTransfer();
+    // Shows a box; false when the transfer ended or another began while it was open.
+    [[nodiscard]] bool Tell(const QString& text, const QString& caption, UserPrompts::Icon icon);
     void LogUpgradeEvent(const QString& text);
     void CloseSocket();
     void ShowUpgradeState(const QString& text);
@@ -130,7 +142,8 @@ private:
     std::unique_ptr<Timer> requestTimer_; // timer 2
     std::unique_ptr<Timer> pause_;
     TftpState state_ = TftpState::Idle;
-    std::uint32_t device_ = 0; // UpgradeTargetIp as the transfer started
+    std::uint64_t transferNumber_ = 0; // counts starts and ends, so that a box can tell
+    std::uint32_t device_ = 0;         // UpgradeTargetIp as the transfer started
     Counters counters_;
 };
 

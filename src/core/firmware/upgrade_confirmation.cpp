@@ -15,8 +15,13 @@ UpgradeConfirmation::UpgradeConfirmation(ProgramState& state, UnstackedBoxes& bo
 UpgradeConfirmation::~UpgradeConfirmation() = default;
 
 void UpgradeConfirmation::ConfirmUpgrade() {
+    SetFieldText(state_.Reply.ConfirmationTargetMac, FieldText(state_.Reply.UpgradeTargetMac));
     answerWait_->Stop();
     restartWait_->Start(kRestartWaitMilliseconds);
+}
+
+bool UpgradeConfirmation::Pending() const {
+    return restartWait_->IsActive() || answerWait_->IsActive();
 }
 
 void UpgradeConfirmation::SendDiscovery() {

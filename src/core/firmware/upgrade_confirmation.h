@@ -1,7 +1,9 @@
 // After a completed transfer the device writes the image and restarts. The confirmation gives
 // it time, then runs a discovery (which empties and refills the Discovery List, as the
 // operator's does, but is not counted as a request to the monitored devices) and tells the
-// operator whether the upgraded device, known by its MAC address, answered.
+// operator whether the upgraded device, known by its MAC address, answered. It confirms the
+// device that was the upgrade's target when the transfer completed; while it waits, no other
+// upgrade may be launched (there is one flag for the answer and one result box to come).
 #pragma once
 
 #include "core/app/program_state.h"
@@ -24,8 +26,10 @@ public:
                         DiscoveryService& discovery, ProtocolSockets& sockets);
     ~UpgradeConfirmation();
 
-    // Begins the wait for the restart; a confirmation already waiting starts afresh.
+    // Begins the wait for the restart of UpgradeTargetMac's device.
     void ConfirmUpgrade();
+    // From ConfirmUpgrade until the result is told (or the discovery could not be sent).
+    bool Pending() const;
 
 private:
     void SendDiscovery();

@@ -4,6 +4,7 @@
 #include "core/app/app_texts.h"
 #include "core/config/device_selection.h"
 #include "core/firmware/firmware_texts.h"
+#include "core/firmware/upgrade_confirmation.h"
 
 #include <algorithm>
 
@@ -11,11 +12,16 @@ namespace fenwick {
 
 UpgradeLaunch::UpgradeLaunch(ProgramState& state, UserPrompts& prompts,
                              const LocalAddresses& addresses, DeviceSelection& selection,
-                             MainLists lists)
-    : state_(state), prompts_(prompts), addresses_(addresses), selection_(selection),
-      lists_(lists) {}
+                             MainLists lists, const UpgradeConfirmation& confirmation)
+    : state_(state), prompts_(prompts), addresses_(addresses), selection_(selection), lists_(lists),
+      confirmation_(confirmation) {}
 
 bool UpgradeLaunch::ChooseForUpgrade() {
+    if (confirmation_.Pending()) {
+        prompts_.MessageBox(texts::kUpgradeBeingConfirmed, texts::kCaptionError,
+                            UserPrompts::Icon::Warning);
+        return false;
+    }
     return selection_.ChooseDevice(DeviceCommand::Upgrade) &&
            LaunchUpgrade() == LaunchOutcome::Launched;
 }

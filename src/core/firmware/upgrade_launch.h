@@ -10,6 +10,7 @@
 namespace fenwick {
 
 class DeviceSelection;
+class UpgradeConfirmation;
 
 // LaunchUpgrade's results.
 enum class LaunchOutcome {
@@ -21,10 +22,12 @@ enum class LaunchOutcome {
 class UpgradeLaunch {
 public:
     UpgradeLaunch(ProgramState& state, UserPrompts& prompts, const LocalAddresses& addresses,
-                  DeviceSelection& selection, MainLists lists);
+                  DeviceSelection& selection, MainLists lists,
+                  const UpgradeConfirmation& confirmation);
 
-    // The button procedure: chooses the selected device (interface version 0 and loader mode
-    // included) and launches its upgrade; true when the upgrade window may open.
+    // The button procedure: refused while the last upgrade is being confirmed; otherwise
+    // chooses the selected device (interface version 0 and loader mode included) and launches
+    // its upgrade; true when the upgrade window may open.
     [[nodiscard]] bool ChooseForUpgrade();
 
     // For the device SelectedIndex and SelectedInMonitor name: refuses an address shared
@@ -41,6 +44,7 @@ private:
     const LocalAddresses& addresses_;
     DeviceSelection& selection_;
     MainLists lists_;
+    const UpgradeConfirmation& confirmation_;
 };
 
 } // namespace fenwick

@@ -22,25 +22,22 @@ UpgradeStart::UpgradeStart(ProgramState& state, UserPrompts& windowPrompts,
 UpgradeStart::~UpgradeStart() = default;
 
 void UpgradeStart::OnStart(const QString& password, const QString& firmwarePath) {
-    if (waiting_ || transfer_.State() != TftpState::Idle) {
+    if (Busy()) {
         return;
     }
     if (password.isEmpty() || password.size() > qsizetype{kMaxTriggerPasswordLength}) {
         ShowError(texts::kPasswordLengths);
         return;
     }
-    const QByteArray path = QFile::encodeName(firmwarePath);
-    // A cut path would name another file, or none: the image sent must be the one chosen.
-    if (path.size() > kMaxPathBytes) {
-        ShowError(QString(texts::kFirmwarePathTooLong).arg(kMaxPathBytes));
+    if (!OpenImage(firmwarePath)) {
         return;
     }
-    if (QFile image(firmwarePath); !image.open(QIODevice::ReadOnly)) {
-        ShowError(texts::kFirmwareFileNotFound);
-        return;
-    }
-    SetFieldText(state_.Upgrade.FirmwarePath, TextView(path));
+    SetFieldText(state_.Upgrade.FirmwarePath, TextView(QFile::encodeName(firmwarePath)));
+    // Only an acknowledgement of this trigger lets the transfer begin; one left from an earlier
+    // attempt (refused for its password, say) must not.
+    state_.Reply.TriggerAcknowledged = 0;
     if (!SendTrigger(password.toLatin1())) {
+        image_.Close();
         return;
     }
     waiting_ = true;
@@ -49,8 +46,19 @@ void UpgradeStart::OnStart(const QString& password, const QString& firmwarePath)
     wait_->Start(kAcknowledgementWaitMilliseconds);
 }
 
+bool UpgradeStart::Busy() const {
+    return waiting_ || transfer_.State() != TftpState::Idle;
+}
+
 QString UpgradeStart::OnBrowse() {
+    if (Busy()) {
+        const std::string_view inUse = FieldText(state_.Upgrade.FirmwarePath);
+        return QFile::decodeName(QByteArray(inUse.data(), static_cast<qsizetype>(inUse.size())));
+    }
     const QString chosen = prompts_.OpenFileName(texts::kHexFileFilter, texts::kHexFileName);
+    if (Busy()) {
+        return OnBrowse(); // an upgrade began while the dialog was open: its image stays
+    }
     const QByteArray path = QFile::encodeName(chosen);
     // A path too long for the field is refused by "Start" with its reason.
     SetFieldText(state_.Upgrade.FirmwarePath, path.size() <= kMaxPathBytes ? TextView(path) : "");
@@ -61,14 +69,41 @@ void UpgradeStart::OnWaitEnded() {
     waiting_ = false;
     emit waitingChanged(false);
     if (state_.Reply.TriggerAcknowledged != 1) {
+        image_.Close();
         emit upgradeStateChanged(texts::kTriggerFail);
         return;
     }
-    // A transfer that could not start has told the operator; the acknowledgement stays, so
-    // the next "Start" goes on to the transfer after its wait.
-    if (transfer_.StartTftpTransfer()) {
+    // A transfer that could not start has told the operator; the next "Start" sends a new
+    // trigger.
+    if (transfer_.StartTftpTransfer(std::move(image_))) {
         state_.Reply.TriggerAcknowledged = 0;
     }
+}
+
+bool UpgradeStart::OpenImage(const QString& firmwarePath) {
+    const QByteArray path = QFile::encodeName(firmwarePath);
+    // A cut path would name another file, or none: the image sent must be the one chosen.
+    if (path.size() > kMaxPathBytes) {
+        ShowError(QString(texts::kFirmwarePathTooLong).arg(kMaxPathBytes));
+        return false;
+    }
+    switch (image_.Open(TextView(path))) {
+    case ImageOpening::Opened:
+        return true;
+    case ImageOpening::NotFound:
+        ShowError(texts::kFirmwareFileNotFound);
+        return false;
+    case ImageOpening::NotRegularFile:
+        ShowError(texts::kFirmwareNotRegularFile);
+        return false;
+    case ImageOpening::Empty:
+        ShowError(texts::kFirmwareFileEmpty);
+        return false;
+    case ImageOpening::TooLarge:
+        ShowError(QString(texts::kFirmwareFileTooLarge).arg(FirmwareImage::kMaxSize));
+        return false;
+    }
+    return false;
 }
 
 bool UpgradeStart::SendTrigger(const QByteArray& password) {

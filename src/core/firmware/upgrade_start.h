@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/app/program_state.h"
+#include "core/firmware/firmware_image.h"
 #include "core/ports/timers.h"
 #include "core/ports/user_prompts.h"
 
@@ -32,13 +33,16 @@ public:
 
     // "Start" with the Password and Firmware Path fields' texts. Does nothing while the wait
     // runs or a transfer is under way: there is one transfer port and one set of upgrade values.
+    // The image is opened here, and that open file is what the transfer sends.
     void OnStart(const QString& password, const QString& firmwarePath);
     // "Browse": asks for an image; the chosen path, or the empty text when the operator
-    // cancels, becomes FirmwarePath at once (so that a transfer under way reads its next block
-    // from it) and is returned for the Firmware Path field.
+    // cancels, becomes FirmwarePath and is returned for the Firmware Path field. While the wait
+    // or a transfer runs it asks nothing and returns the path in use.
     QString OnBrowse();
 
     bool Waiting() const { return waiting_; }
+    // The wait or a transfer runs: the image and the path are fixed.
+    bool Busy() const;
 
 signals:
     // The text for the Upgrade State field.
@@ -48,6 +52,7 @@ signals:
 
 private:
     void OnWaitEnded();
+    [[nodiscard]] bool OpenImage(const QString& firmwarePath);
     [[nodiscard]] bool SendTrigger(const QByteArray& password);
     void ShowError(const QString& text);
 
@@ -56,6 +61,7 @@ private:
     ProtocolSockets& sockets_;
     TftpTransfer& transfer_;
     std::unique_ptr<Timer> wait_;
+    FirmwareImage image_; // opened at "Start", handed to the transfer after the wait
     bool waiting_ = false;
 };
 

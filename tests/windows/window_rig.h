@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -95,13 +96,29 @@ inline QAction* FindMenuItem(const QWidget& window, const QStringList& path) {
 // How long a helper waits for a window that an action should open.
 inline constexpr int kWindowWaitMs = 5000;
 
+// The visible top-level windows.
+inline QWidgetList VisibleWindows() {
+    QWidgetList visible;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible()) {
+            visible << widget;
+        }
+    }
+    return visible;
+}
+
 // Does `open` and runs `handle` on the modal window it opens, once that window's nested event
 // loop is running. `handle` is meant to close it; if it does not, the window is rejected so
 // that the test goes on. When no modal window opens within kWindowWaitMs (none at all, or only
-// a modeless one), the current test fails at the caller's line and the result is false.
+// a modeless one), the current test fails at the caller's line and the result is false; a
+// window the action opened meanwhile is closed, so that an action waiting on it returns.
 inline bool OnNextModal(const std::function<void()>& open, std::function<void(QWidget&)> handle,
                         const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+    const QWidgetList before = VisibleWindows();
     bool handled = false;
+    bool gaveUp = false;
+    QElapsedTimer waited;
+    waited.start();
     // Looked for on every pass of the event loop, so that `handle` runs as soon as the window's
     // own loop starts, before anything else has happened in it.
     QTimer watch;
@@ -109,6 +126,15 @@ inline bool OnNextModal(const std::function<void()>& open, std::function<void(QW
     QObject::connect(&watch, &QTimer::timeout, [&] {
         QPointer<QWidget> modal = QApplication::activeModalWidget();
         if (modal == nullptr) {
+            if (waited.elapsed() > kWindowWaitMs) {
+                watch.stop();
+                gaveUp = true;
+                for (QWidget* widget : VisibleWindows()) {
+                    if (!before.contains(widget)) {
+                        widget->close();
+                    }
+                }
+            }
             return;
         }
         watch.stop();
@@ -121,8 +147,10 @@ inline bool OnNextModal(const std::function<void()>& open, std::function<void(QW
     watch.start();
     open();
     // A window that opens later than the action's return still counts, within the time.
-    if (!handled && !QTest::qWaitFor([&] { return handled; }, kWindowWaitMs)) {
-        watch.stop();
+    const bool settled =
+        handled || gaveUp || QTest::qWaitFor([&] { return handled || gaveUp; }, kWindowWaitMs * 2);
+    watch.stop();
+    if (!settled || !handled) {
         QTest::qFail("no modal window opened", file, line);
         return false;
     }

@@ -143,6 +143,21 @@ TEST(DefinitionFile, LineEndsTheLastFourBytesAndTheFields) {
     }
 }
 
+TEST(DefinitionFile, AFileWrittenOutByHandGivesItsKeyAndPort) {
+    // "Key=9AB3E07F" CR LF "PORT=2F5D" CR LF and a last filler "U", every printable character
+    // enciphered by hand from the character map; the bytes sum to 1785, seven times 255.
+    const Bytes file = {0x3E, 0x4C, 0x48, 0x54, 0x68, 0x40, 0x23, 0x56, 0x2C,
+                        0x4D, 0x42, 0x6F, 0x0D, 0x0A, 0x6D, 0x2A, 0x33, 0x59,
+                        0x54, 0x73, 0x6F, 0x7C, 0x49, 0x0D, 0x0A, 0x3C};
+    ASSERT_EQ(Sum(file), 1785u);
+    const DefinitionResult result = DecodeDefinitionFile(file);
+    ASSERT_EQ(result.status, DefinitionStatus::Accepted);
+    EXPECT_EQ(result.values.AgentKey, 0x9AB3E07Fu);
+    EXPECT_EQ(result.values.BasePort, 12125);
+    EXPECT_EQ(result.values.UnicastPort, 12126);
+    EXPECT_EQ(result.values.AgentPort, 12127);
+}
+
 TEST(DefinitionFile, PortsFollowInSixteenBitArithmetic) {
     const DefinitionResult ordinary = DecodeDefinitionFile(StoredFile("K=00000001\r\nP=1F90\r\n"));
     EXPECT_EQ(ordinary.values.BasePort, 8080);
@@ -169,16 +184,40 @@ TEST(DefinitionCipher, MapsPrintablesOneToOneAndLeavesOtherBytes) {
         }
     }
     EXPECT_EQ(images.size(), 96u);
-    EXPECT_EQ(EncodeDefinitionChar('='), 'T'); // 32 + (29 * 67 + 29) mod 96
+}
+
+TEST(DefinitionCipher, StoredCharactersDecipherToTheirPlainOnes) {
+    struct Case {
+        std::uint8_t stored;
+        std::uint8_t plain;
+    };
+    // Worked out by hand from the character map.
+    const Case cases[] = {
+        {0x3D, ' '}, {0x54, '='}, {0x4D, '0'}, {0x68, '9'}, {0x40, 'A'},  {0x6F, 'F'},
+        {0x60, 'a'}, {0x2F, 'f'}, {0x2B, 'z'}, {0x77, '~'}, {0x5A, 0x7F},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DecodeDefinitionChar(c.stored), c.plain) << int(c.stored);
+        EXPECT_EQ(EncodeDefinitionChar(c.plain), c.stored) << int(c.plain);
+    }
 }
 
 TEST(DefinitionCipher, AffineDecodeStaysInRangeAndInverts) {
-    for (std::uint32_t y = 0; y < 96; ++y) {
-        const std::uint32_t x = (67 * y + 29) % 96;
-        const std::uint32_t decoded = AffineDecode(x, 96, 67, 29);
-        EXPECT_LT(decoded, 96u);
-        EXPECT_EQ(decoded, y);
+    struct Case {
+        std::uint32_t x;
+        std::uint32_t y; // (67 * y + 29) mod 96 = x, worked out by hand
+    };
+    for (const Case& c : {Case{0, 1}, Case{1, 44}, Case{29, 0}, Case{30, 43}, Case{47, 6},
+                          Case{64, 65}, Case{95, 54}}) {
+        EXPECT_EQ(AffineDecode(c.x, 96, 67, 29), c.y) << c.x;
     }
+    std::set<std::uint32_t> images;
+    for (std::uint32_t x = 0; x < 96; ++x) {
+        const std::uint32_t decoded = AffineDecode(x, 96, 67, 29);
+        EXPECT_LT(decoded, 96u) << x;
+        images.insert(decoded);
+    }
+    EXPECT_EQ(images.size(), 96u);
 }
 
 TEST(ExtendedEuclid, CoefficientsBelongToTheirArgumentsInEitherOrder) {

@@ -16,32 +16,43 @@ protected:
 };
 
 TEST_F(WebAccessTest, TheButtonAndTheDoubleClickOpenOneMonitoredDevice) {
+    // What one way of asking gives: the box (empty: none), whether the browser is started on
+    // the device, and SelectedIndex afterwards (-5: not written).
+    struct Outcome {
+        QString box;
+        bool browser;
+        int selectedIndex;
+    };
     struct Case {
         const char* what;
         std::vector<int> monitor;
         std::vector<int> discovery;
         std::function<void()> change;
-        QString buttonBox; // empty: the browser starts
-        QString doubleClickBox;
+        Outcome button;
+        Outcome doubleClick;
     };
     const auto none = [] {};
-    const QString started;
     const QString onlyOne = QStringLiteral("Only one device can be selected");
     const QString selectOne = QStringLiteral("Please select one device in the monitor list");
     const QString loader =
         QStringLiteral("Agent is in loader mode, it can't set \n it needs firmware upgrade");
     const QString fail = QStringLiteral("Browser web fail");
     const Case cases[] = {
-        {"one monitored", {1}, {}, none, started, started},
+        {"one monitored", {1}, {}, none, {{}, true, 1}, {{}, true, -5}},
         {"a discovered one too",
          {0, 1},
          {0},
          none,
-         QStringLiteral("Only the devices in the monitor list can entry the web"),
-         started},
-        {"two monitored", {0, 1}, {}, none, onlyOne, onlyOne},
-        {"nothing", {}, {}, none, selectOne, selectOne},
-        {"loader mode", {1}, {}, [this] { MonitorEntry(2).AgentState = 100; }, loader, loader},
+         {QStringLiteral("Only the devices in the monitor list can entry the web"), false, -5},
+         {{}, true, -5}},
+        {"two monitored", {0, 1}, {}, none, {onlyOne, false, -5}, {onlyOne, false, -5}},
+        {"nothing", {}, {}, none, {selectOne, false, -5}, {selectOne, false, -5}},
+        {"loader mode",
+         {1},
+         {},
+         [this] { MonitorEntry(2).AgentState = 100; },
+         {loader, false, 1},
+         {loader, false, -5}},
         {"never answered",
          {1},
          {},
@@ -49,28 +60,32 @@ TEST_F(WebAccessTest, TheButtonAndTheDoubleClickOpenOneMonitoredDevice) {
              MonitorEntry(2).ProtocolVersion = 0;
              MonitorEntry(2).InterfaceVersion = 0;
          },
-         started,
-         started},
-        {"browser missing", {1}, {}, [this] { launcher.starts = false; }, fail, fail},
+         {{}, true, 1},
+         {{}, true, -5}},
+        {"browser missing",
+         {1},
+         {},
+         [this] { launcher.starts = false; },
+         {fail, true, 1},
+         {fail, true, -5}},
     };
     for (const Case& c : cases) {
         for (const bool button : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (button ? " (button)" : " (double-click)"));
             const DeviceRecord kept = MonitorEntry(2);
             c.change();
             SelectRows(c.monitor, c.discovery);
             state->Selection.SelectedIndex = -5;
             launcher.browserUrls.clear();
             button ? core->OpenWebAccess() : core->MonitorDoubleClicked();
-            const QString& box = button ? c.buttonBox : c.doubleClickBox;
-            EXPECT_EQ(BoxTexts(), box.isEmpty() ? QStringList{} : QStringList{box})
-                << c.what << (button ? " (button)" : " (double-click)");
-            const bool reached = box.isEmpty() || box == fail;
-            EXPECT_EQ(launcher.browserUrls,
-                      reached ? QStringList{QStringLiteral("http://") + IpOf(2)} : QStringList{})
-                << c.what;
+            const Outcome& expected = button ? c.button : c.doubleClick;
+            EXPECT_EQ(BoxTexts(),
+                      expected.box.isEmpty() ? QStringList{} : QStringList{expected.box});
+            EXPECT_EQ(launcher.browserUrls, expected.browser
+                                                ? QStringList{QStringLiteral("http://") + IpOf(2)}
+                                                : QStringList{});
             // Only the button, and only once it has found the entry, writes SelectedIndex.
-            const bool found = box.isEmpty() || box == fail || box == loader;
-            EXPECT_EQ(state->Selection.SelectedIndex, button && found ? 1 : -5) << c.what;
+            EXPECT_EQ(state->Selection.SelectedIndex, expected.selectedIndex);
             prompts.boxes.clear();
             MonitorEntry(2) = kept;
             launcher.starts = true;

@@ -108,7 +108,14 @@ TEST_F(ConfigInTheLab, BroadcastAndUnicastSetsAreAppliedAndConfirmedOnce) {
     ASSERT_EQ(core.SetConfiguration(input), SetOutcome::Sent);
     ASSERT_TRUE(WaitUntil([&] { return Count(kSetSuccessful) == 2; }));
     EXPECT_NE(SwitchList().find("10.77.9.9"), std::string::npos);
-    WaitUntil([] { return false; }, 500); // a second confirmation would come now
+    // A sentinel behind any second answer to that set: a set with a wrong password to the same
+    // switch, sent from the same socket, answered after whatever the switch sent before it.
+    ASSERT_TRUE(core.ChooseForConfiguration());
+    input = core.ConfigurationValues();
+    input.password = QStringLiteral("wrong");
+    ASSERT_EQ(core.SetConfiguration(input), SetOutcome::Sent);
+    ASSERT_TRUE(
+        WaitUntil([&] { return Count(QStringLiteral("Device return : password error")) >= 1; }));
     EXPECT_EQ(Count(kSetSuccessful), 2);
 }
 

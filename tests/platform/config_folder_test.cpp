@@ -122,7 +122,30 @@ TEST(ConfigFolder, ARelativeConfigDirIsTakenFromTheWorkingFolder) {
               QDir::currentPath() + QStringLiteral("/some/where"));
 }
 
+// Puts an environment variable back as it was (set to its value, or unset) when it goes, so
+// that no later test in this process sees what one test put there.
+class RestoredVariable {
+public:
+    explicit RestoredVariable(const char* name)
+        : name_(name), wasSet_(qEnvironmentVariableIsSet(name)), value_(qgetenv(name)) {}
+    ~RestoredVariable() {
+        if (wasSet_) {
+            qputenv(name_, value_);
+        } else {
+            qunsetenv(name_);
+        }
+    }
+    RestoredVariable(const RestoredVariable&) = delete;
+    RestoredVariable& operator=(const RestoredVariable&) = delete;
+
+private:
+    const char* name_;
+    bool wasSet_;
+    QByteArray value_;
+};
+
 TEST(ConfigFolder, TheRunningProcessIsAskedForItsFolderAndEnvironment) {
+    const RestoredVariable restored("XDG_CONFIG_HOME");
     int argc = 1;
     char name[] = "/opt/some where/bin/fenwick";
     char* argv[] = {name, nullptr};

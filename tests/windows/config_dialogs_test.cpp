@@ -95,17 +95,17 @@ void ConfigDialogsTest::enterAndEscapeKeepTheDialogOpen() {
     const std::size_t sentBefore = rig.network.sent.size();
     bool stayedOpen = false;
     bool seen = false;
-    OnNextModal([&](QWidget& dialog) {
-        seen = true;
-        // Enter on the "Set" button itself, and Escape anywhere.
-        QWidget* target = FindControl<QPushButton>(dialog, QStringLiteral("Set"));
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key(key));
-        QTest::keyClick(&dialog, Qt::Key(key));
-        stayedOpen = dialog.isVisible();
-        Press(dialog, QStringLiteral("Cancel"));
-    });
-    Press(*rig.window, button);
+    OnNextModal([&] { Press(*rig.window, button); },
+                [&](QWidget& dialog) {
+                    seen = true;
+                    // Enter on the "Set" button itself, and Escape anywhere.
+                    QWidget* target = FindControl<QPushButton>(dialog, QStringLiteral("Set"));
+                    target->setFocus();
+                    QTest::keyClick(target, Qt::Key(key));
+                    QTest::keyClick(&dialog, Qt::Key(key));
+                    stayedOpen = dialog.isVisible();
+                    Press(dialog, QStringLiteral("Cancel"));
+                });
     QVERIFY(seen);
     QVERIFY(stayedOpen);
     QVERIFY(rig.prompts.boxes.empty());
@@ -136,16 +136,17 @@ void ConfigDialogsTest::aFailedCheckKeepsTheDialogAndItsContents() {
     const std::size_t sentBefore = rig.network.sent.size();
     bool stayedOpen = false;
     QString kept;
-    OnNextModal([&](QWidget& dialog) {
-        Type(dialog, field, text);
-        Type(dialog,
-             button == kPassword ? QStringLiteral("Original password") : QStringLiteral("Password"),
-             QStringLiteral("secret"));
-        Press(dialog, QStringLiteral("Set"));
-        stayedOpen = dialog.isVisible();
-        kept = FindControl<QLineEdit>(dialog, field)->text();
-    });
-    Press(*rig.window, button);
+    OnNextModal([&] { Press(*rig.window, button); },
+                [&](QWidget& dialog) {
+                    Type(dialog, field, text);
+                    Type(dialog,
+                         button == kPassword ? QStringLiteral("Original password")
+                                             : QStringLiteral("Password"),
+                         QStringLiteral("secret"));
+                    Press(dialog, QStringLiteral("Set"));
+                    stayedOpen = dialog.isVisible();
+                    kept = FindControl<QLineEdit>(dialog, field)->text();
+                });
     QVERIFY(stayedOpen);
     QCOMPARE(kept, text);
     QCOMPARE(rig.prompts.boxes.size(), std::size_t{1});
@@ -160,20 +161,21 @@ void ConfigDialogsTest::theConfigurationDialogShowsTheDeviceAndSetSends() {
     const std::size_t sentBefore = rig.network.sent.size();
     QStringList shown;
     bool closed = false;
-    OnNextModal([&](QWidget& dialog) {
-        for (const char* name :
-             {"Product name", "MAC Address", "System name", "Location", "Password"}) {
-            shown << FindControl<QLineEdit>(dialog, QLatin1String(name))->text();
-        }
-        shown << QString::fromStdString(AddressText(
-            FindControl<IpAddressEdit>(dialog, QStringLiteral("IP Address"))->Address()));
-        shown << QString::fromStdString(AddressText(
-            FindControl<IpAddressEdit>(dialog, QStringLiteral("Subnet mask"))->Address()));
-        Type(dialog, QStringLiteral("Password"), QStringLiteral("secret"));
-        Press(dialog, QStringLiteral("Set"));
-        closed = !dialog.isVisible();
-    });
-    Press(*rig.window, kConfiguration);
+    OnNextModal(
+        [&] { Press(*rig.window, kConfiguration); },
+        [&](QWidget& dialog) {
+            for (const char* name :
+                 {"Product name", "MAC Address", "System name", "Location", "Password"}) {
+                shown << FindControl<QLineEdit>(dialog, QLatin1String(name))->text();
+            }
+            shown << QString::fromStdString(AddressText(
+                FindControl<IpAddressEdit>(dialog, QStringLiteral("IP Address"))->Address()));
+            shown << QString::fromStdString(AddressText(
+                FindControl<IpAddressEdit>(dialog, QStringLiteral("Subnet mask"))->Address()));
+            Type(dialog, QStringLiteral("Password"), QStringLiteral("secret"));
+            Press(dialog, QStringLiteral("Set"));
+            closed = !dialog.isVisible();
+        });
     QCOMPARE(shown, (QStringList{QStringLiteral("ES-8"), QStringLiteral("000a5b000001"),
                                  QStringLiteral("core"), QStringLiteral("rack 2"), QString(),
                                  QStringLiteral("10.77.0.1"), QStringLiteral("255.255.0.0")}));
@@ -212,16 +214,16 @@ void ConfigDialogsTest::tabOrderStartsAtTheFirstField() {
     QVERIFY(rig.Open());
     SelectUsableDevice(*rig.core);
     QStringList visited;
-    OnNextModal([&](QWidget& dialog) {
-        dialog.activateWindow();
-        QApplication::setActiveWindow(&dialog);
-        for (int step = 0; step < order.size(); ++step) {
-            visited << FocusedControl();
-            // Tab leaves an IP address control from any of its fields.
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
-    });
-    Press(*rig.window, button);
+    OnNextModal([&] { Press(*rig.window, button); },
+                [&](QWidget& dialog) {
+                    dialog.activateWindow();
+                    QApplication::setActiveWindow(&dialog);
+                    for (int step = 0; step < order.size(); ++step) {
+                        visited << FocusedControl();
+                        // Tab leaves an IP address control from any of its fields.
+                        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    }
+                });
     QCOMPARE(visited, order);
 }
 
@@ -242,29 +244,31 @@ void ConfigDialogsTest::everyControlIsNamedAfterItsLabel() {
     QStringList unnamed;
     QStringList labelsWithoutControl;
     int labelCount = 0;
-    OnNextModal([&](QWidget& dialog) {
-        // The labels of the layout; an IP address control's dots are labels of its own.
-        const QWidget* client = dialog.findChild<QWidget*>(QStringLiteral("client"));
-        for (QLabel* label : client->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
-            ++labelCount;
-            const bool named = FindControl<QLineEdit>(dialog, label->text()) != nullptr ||
-                               FindControl<IpAddressEdit>(dialog, label->text()) != nullptr;
-            if (!named) {
-                labelsWithoutControl << label->text();
-            }
-        }
-        for (QPushButton* push : dialog.findChildren<QPushButton*>()) {
-            if (push->accessibleName() != push->text()) {
-                unnamed << push->text();
-            }
-        }
-        for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
-            if (edit->accessibleName().isEmpty()) {
-                unnamed << edit->objectName();
-            }
-        }
-    });
-    Press(*rig.window, button);
+    OnNextModal([&] { Press(*rig.window, button); },
+                [&](QWidget& dialog) {
+                    // The labels of the layout; an IP address control's dots are labels of its own.
+                    const QWidget* client = dialog.findChild<QWidget*>(QStringLiteral("client"));
+                    for (QLabel* label :
+                         client->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+                        ++labelCount;
+                        const bool named =
+                            FindControl<QLineEdit>(dialog, label->text()) != nullptr ||
+                            FindControl<IpAddressEdit>(dialog, label->text()) != nullptr;
+                        if (!named) {
+                            labelsWithoutControl << label->text();
+                        }
+                    }
+                    for (QPushButton* push : dialog.findChildren<QPushButton*>()) {
+                        if (push->accessibleName() != push->text()) {
+                            unnamed << push->text();
+                        }
+                    }
+                    for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+                        if (edit->accessibleName().isEmpty()) {
+                            unnamed << edit->objectName();
+                        }
+                    }
+                });
     QCOMPARE(labelCount, labels);
     QCOMPARE(labelsWithoutControl, QStringList());
     QCOMPARE(unnamed, QStringList());
@@ -273,8 +277,8 @@ void ConfigDialogsTest::everyControlIsNamedAfterItsLabel() {
 void ConfigDialogsTest::remoteIpAppliesWithEnterAndCancelsWithEscape() {
     WindowRig<CKestrelDlg> rig;
     QVERIFY(rig.Open());
-    OnNextModal([&](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
-    Press(*rig.window, QStringLiteral("Add item"));
+    OnNextModal([&] { Press(*rig.window, QStringLiteral("Add item")); },
+                [&](QWidget& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
     QCOMPARE(rig.core->MonitorList().RowCount(), 0);
 
     // Enter on a focused "Cancel" cancels, whatever the address holds.
@@ -293,16 +297,17 @@ void ConfigDialogsTest::remoteIpAppliesWithEnterAndCancelsWithEscape() {
     QCOMPARE(rig.core->MonitorList().RowCount(), 0);
 
     bool stayedOpen = false;
-    OnNextModal([&](QWidget& dialog) {
-        auto* address = FindControl<IpAddressEdit>(dialog, QStringLiteral("IP Address"));
-        QLineEdit* field = address->findChild<QLineEdit*>();
-        address->SetAddress(0x7F000001); // refused: the dialog stays
-        QTest::keyClick(field, Qt::Key_Return);
-        stayedOpen = dialog.isVisible();
-        address->SetAddress(0x0A4D0202);
-        QTest::keyClick(field, Qt::Key_Return);
-    });
-    Press(*rig.window, QStringLiteral("Add item"));
+    OnNextModal([&] { Press(*rig.window, QStringLiteral("Add item")); },
+                [&](QWidget& dialog) {
+                    auto* address =
+                        FindControl<IpAddressEdit>(dialog, QStringLiteral("IP Address"));
+                    QLineEdit* field = address->findChild<QLineEdit*>();
+                    address->SetAddress(0x7F000001); // refused: the dialog stays
+                    QTest::keyClick(field, Qt::Key_Return);
+                    stayedOpen = dialog.isVisible();
+                    address->SetAddress(0x0A4D0202);
+                    QTest::keyClick(field, Qt::Key_Return);
+                });
     QVERIFY(stayedOpen);
     QCOMPARE(rig.prompts.boxes.size(), std::size_t{1});
     QCOMPARE(rig.prompts.boxes.front().caption, QStringLiteral(" Error"));

@@ -2,6 +2,7 @@
 // Enter and Escape, the ways out, the selection rule by clicks, and the pictures.
 #include "codec/packet_header.h"
 #include "core/lists/list_view_model.h"
+#include "fenwick_version.h"
 #include "window_rig.h"
 #include "windows/kestrel_dlg.h"
 
@@ -590,27 +591,30 @@ void KestrelDlgTest::aboutBoxShowsTheVersions() {
     bool pictureShown = false;
     bool okIsDefault = false;
     bool closedByOk = false;
-    OnNextModal([&](QWidget& box) {
-        caption = box.windowTitle();
-        for (const QLabel* label : box.findChildren<QLabel*>()) {
-            if (!label->text().isEmpty()) {
-                lines << label->text();
-            } else if (!label->pixmap().isNull()) {
-                pictureShown = true;
+    OnNextModal(
+        [&] {
+            FindMenuItem(*rig.window, {QStringLiteral("Help"), QStringLiteral("About")})->trigger();
+        },
+        [&](QWidget& box) {
+            caption = box.windowTitle();
+            for (const QLabel* label : box.findChildren<QLabel*>()) {
+                if (!label->text().isEmpty()) {
+                    lines << label->text();
+                } else if (!label->pixmap().isNull()) {
+                    pictureShown = true;
+                }
             }
-        }
-        lines.sort();
-        const QList<QPushButton*> buttons = box.findChildren<QPushButton*>();
-        if (buttons.size() == 1 && buttons.front()->text() == QLatin1String("OK")) {
-            okIsDefault = buttons.front()->isDefault();
-            QTest::mouseClick(buttons.front(), Qt::LeftButton);
-            closedByOk = !box.isVisible();
-        }
-    });
-    FindMenuItem(*rig.window, {QStringLiteral("Help"), QStringLiteral("About")})->trigger();
+            lines.sort();
+            const QList<QPushButton*> buttons = box.findChildren<QPushButton*>();
+            if (buttons.size() == 1 && buttons.front()->text() == QLatin1String("OK")) {
+                okIsDefault = buttons.front()->isDefault();
+                QTest::mouseClick(buttons.front(), Qt::LeftButton);
+                closedByOk = !box.isVisible();
+            }
+        });
 
     QCOMPARE(caption, QStringLiteral("About"));
-    QCOMPARE(lines, (QStringList{QStringLiteral("Fenwick Version 2.02"),
+    QCOMPARE(lines, (QStringList{QStringLiteral("Fenwick Version " FENWICK_VERSION),
                                  QStringLiteral("Protocol Version 2.001.001")}));
     QVERIFY(pictureShown);
     QVERIFY(okIsDefault);

@@ -78,26 +78,27 @@ void MessageBoxPromptsTest::boxShowsTheTextAndAnswersTheButton() {
     int seenIcon = -1;
     Qt::TextFormat seenFormat = Qt::AutoText;
     QStringList seenButtons;
-    OnNextModal([&](QWidget& modal) {
-        auto* box = qobject_cast<QMessageBox*>(&modal);
-        if (box == nullptr) {
-            return;
-        }
-        seen = true;
-        seenParent = box->parentWidget();
-        seenText = box->text();
-        seenCaption = box->windowTitle();
-        seenIcon = box->icon();
-        seenFormat = box->textFormat();
-        for (const QAbstractButton* button : box->buttons()) {
-            seenButtons << button->text();
-        }
-        seenButtons.sort();
-        if (QAbstractButton* button = box->button(QMessageBox::StandardButton(press))) {
-            button->click();
-        }
-    });
-    const Answer given = prompts.MessageBox(text, caption, Icon(icon), Buttons(buttons));
+    Answer given = Answer::Cancel;
+    OnNextModal([&] { given = prompts.MessageBox(text, caption, Icon(icon), Buttons(buttons)); },
+                [&](QWidget& modal) {
+                    auto* box = qobject_cast<QMessageBox*>(&modal);
+                    if (box == nullptr) {
+                        return;
+                    }
+                    seen = true;
+                    seenParent = box->parentWidget();
+                    seenText = box->text();
+                    seenCaption = box->windowTitle();
+                    seenIcon = box->icon();
+                    seenFormat = box->textFormat();
+                    for (const QAbstractButton* button : box->buttons()) {
+                        seenButtons << button->text();
+                    }
+                    seenButtons.sort();
+                    if (QAbstractButton* button = box->button(QMessageBox::StandardButton(press))) {
+                        button->click();
+                    }
+                });
 
     QVERIFY(seen);
     QCOMPARE(seenParent, &owner);
@@ -140,27 +141,31 @@ void MessageBoxPromptsTest::fileDialogsReturnTheChosenPath() {
     bool seenConfirmsOverwrite = false;
     QStringList seenFilters;
     QString seenProposal;
-    OnNextModal([&](QWidget& modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(&modal);
-        if (dialog == nullptr) {
-            return;
-        }
-        seen = true;
-        seenMode = dialog->acceptMode();
-        seenFileMode = dialog->fileMode();
-        seenConfirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-        seenFilters = dialog->nameFilters();
-        seenProposal = QFileInfo(dialog->selectedFiles().value(0)).fileName();
-        if (choose) {
-            dialog->selectFile(chosen);
-            // QFileDialog's own accept is protected; it is reached through QDialog's.
-            static_cast<QDialog*>(dialog)->accept();
-        } else {
-            dialog->reject();
-        }
-    });
-    const QString given =
-        save ? prompts.SaveFileName(filter, proposed) : prompts.OpenFileName(filter, proposed);
+    QString given;
+    OnNextModal(
+        [&] {
+            given = save ? prompts.SaveFileName(filter, proposed)
+                         : prompts.OpenFileName(filter, proposed);
+        },
+        [&](QWidget& modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(&modal);
+            if (dialog == nullptr) {
+                return;
+            }
+            seen = true;
+            seenMode = dialog->acceptMode();
+            seenFileMode = dialog->fileMode();
+            seenConfirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            seenFilters = dialog->nameFilters();
+            seenProposal = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+            if (choose) {
+                dialog->selectFile(chosen);
+                // QFileDialog's own accept is protected; it is reached through QDialog's.
+                static_cast<QDialog*>(dialog)->accept();
+            } else {
+                dialog->reject();
+            }
+        });
 
     QVERIFY(seen);
     QCOMPARE(seenMode, save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -117,9 +117,12 @@ void MonitoringCommandsTest::aTrapTurnsTheIndicatorRedAndViewTrapGreen() {
     QVERIFY(IndicatorIsRed(*rig.window));
 
     bool greenWhileOpen = false;
-    OnNextModal([&](QWidget&) { greenWhileOpen = IndicatorIsGreen(*rig.window); });
-    QTest::mouseClick(FindControl<QPushButton>(*rig.window, QStringLiteral("View trap")),
-                      Qt::LeftButton);
+    OnNextModal(
+        [&] {
+            QTest::mouseClick(FindControl<QPushButton>(*rig.window, QStringLiteral("View trap")),
+                              Qt::LeftButton);
+        },
+        [&](QWidget&) { greenWhileOpen = IndicatorIsGreen(*rig.window); });
     QVERIFY(greenWhileOpen);
     QVERIFY(IndicatorIsGreen(*rig.window));
 }

@@ -11,11 +11,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -104,20 +106,90 @@ inline QAction* FindMenuItem(const QWidget& window, const QStringList& path) {
     return found;
 }
 
-// Runs `handle` on the modal window that the next action opens, once its nested event loop is
-// running. `handle` is meant to close it; if it does not, the window is rejected so that the
-// test goes on.
-inline void OnNextModal(std::function<void(QWidget&)> handle) {
-    QTimer::singleShot(0, qApp, [handle = std::move(handle)] {
+// How long a helper waits for a window that an action should open.
+inline constexpr int kWindowWaitMs = 5000;
+
+// The visible top-level windows.
+inline QWidgetList VisibleWindows() {
+    QWidgetList visible;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible()) {
+            visible << widget;
+        }
+    }
+    return visible;
+}
+
+// Does `open` and runs `handle` on the modal window it opens, once that window's nested event
+// loop is running. `handle` is meant to close it; if it does not, the window is rejected so
+// that the test goes on. When no modal window opens within kWindowWaitMs (none at all, or only
+// a modeless one), the current test fails at the caller's line and the result is false; a
+// window the action opened meanwhile is closed, so that an action waiting on it returns.
+inline bool OnNextModal(const std::function<void()>& open, std::function<void(QWidget&)> handle,
+                        const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+    const QWidgetList before = VisibleWindows();
+    bool handled = false;
+    bool gaveUp = false;
+    QElapsedTimer waited;
+    waited.start();
+    // Looked for on every pass of the event loop, so that `handle` runs as soon as the window's
+    // own loop starts, before anything else has happened in it.
+    QTimer watch;
+    watch.setInterval(0);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
         QPointer<QWidget> modal = QApplication::activeModalWidget();
         if (modal == nullptr) {
+            if (waited.elapsed() > kWindowWaitMs) {
+                watch.stop();
+                gaveUp = true;
+                for (QWidget* widget : VisibleWindows()) {
+                    if (!before.contains(widget)) {
+                        widget->close();
+                    }
+                }
+            }
             return;
         }
+        watch.stop();
+        handled = true;
         handle(*modal);
         if (auto* dialog = qobject_cast<QDialog*>(modal.data()); dialog && dialog->isVisible()) {
             dialog->reject();
         }
     });
+    watch.start();
+    open();
+    // A window that opens later than the action's return still counts, within the time.
+    const bool settled =
+        handled || gaveUp || QTest::qWaitFor([&] { return handled || gaveUp; }, kWindowWaitMs * 2);
+    watch.stop();
+    if (!settled || !handled) {
+        QTest::qFail("no modal window opened", file, line);
+        return false;
+    }
+    return true;
+}
+
+// The one open top-level window of type T. When there is none, or more than one, the current
+// test fails at the caller's line and the result is nullptr; the caller then returns.
+template <class T>
+T* TheOpenWindow(const char* file = __builtin_FILE(), int line = __builtin_LINE()) {
+    QList<T*> open;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<T*>(widget); window != nullptr && window->isVisible()) {
+            open << window;
+        }
+    }
+    if (open.size() != 1) {
+        const QByteArray message =
+            QStringLiteral("%1 open windows of type %2 where one was expected")
+                .arg(open.size())
+                .arg(QLatin1String(T::staticMetaObject.className()))
+                .toUtf8();
+        QTest::qFail(message.constData(), file, line);
+        return nullptr;
+    }
+    return open.front();
 }
 
 } // namespace fenwick::testing

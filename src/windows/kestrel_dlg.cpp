@@ -38,13 +38,14 @@ CKestrelDlg::CKestrelDlg(ManagerCore& core, MessageBoxPrompts* upgradePrompts, Q
     ui_->windowLayout->setMenuBar(ui_->menuBar);
     DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
     // It opens at the size it was laid out for; the lists take whatever is added to that.
-    growing_ = std::make_unique<GrowingLayout>(*ui_->client, *ui_->discoveryList,
-                                               *ui_->monitorList);
+    growing_ =
+        std::make_unique<GrowingLayout>(*ui_->client, *ui_->discoveryList, *ui_->monitorList);
     adjustSize();
     const QSize laid = size();
     ui_->client->setMinimumSize(growing_->Minimum());
     ui_->client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     ui_->windowLayout->setSizeConstraint(QLayout::SetDefaultConstraint);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     ui_->client->installEventFilter(this);
     resize(laid);
 

@@ -9,11 +9,11 @@
 #     box before it;
 #   - only /etc/fenwick/define.ecf: the main window opens with no box either.
 #   bash scripts/lib/check_fresh_install.sh PACKAGE.deb
-# Skipped with a line saying why where it cannot run: not root, a tool missing, or the Debian
-# mirror (FENWICK_DEBIAN_MIRROR, default deb.debian.org) out of reach.
+# Skipped with a line saying why where it cannot run: not root, a tool missing, or no Debian
+# mirror in reach. The mirror is the one this machine's apt takes Debian 12 from (its sources
+# files), or FENWICK_DEBIAN_MIRROR when set.
 set -euo pipefail
 deb=$(realpath "$1")
-mirror=${FENWICK_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 # shellcheck source=scripts/lib/private_display.sh
 . "$(dirname "${BASH_SOURCE[0]}")/private_display.sh"
 
@@ -29,6 +29,54 @@ fail() {
 for tool in debootstrap chroot Xvfb xauth mcookie xwininfo ip python3; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
+
+# The first enabled "deb" source of the apt configuration that serves bookworm; failing that,
+# the first that serves a release by name (the archive holds every release). One-line
+# (*.list) and deb822 (*.sources) files, in apt's order.
+apt_mirror() {
+    python3 - /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+        /etc/apt/sources.list.d/*.sources <<'PYTHON'
+import re, sys
+entries = []  # (uri, suites)
+for path in sys.argv[1:]:
+    try:
+        text = open(path, encoding="utf-8", errors="replace").read()
+    except OSError:
+        continue
+    if path.endswith(".sources"):
+        for stanza in re.split(r"\n\s*\n", text):
+            fields, key = {}, None
+            for line in stanza.splitlines():
+                if line.startswith("#") or not line.strip():
+                    continue
+                if line[0] in " \t" and key:
+                    fields[key] += " " + line.strip()
+                elif ":" in line:
+                    key, value = line.split(":", 1)
+                    key = key.strip().lower()
+                    fields[key] = value.strip()
+            if "deb" not in fields.get("types", "").split():
+                continue
+            if fields.get("enabled", "yes").lower() in ("no", "false", "0"):
+                continue
+            for uri in fields.get("uris", "").split():
+                entries.append((uri, fields.get("suites", "").split()))
+    else:
+        for line in text.splitlines():
+            words = re.sub(r"\[[^]]*\]", " ", line.split("#", 1)[0]).split()
+            if len(words) >= 3 and words[0] == "deb":
+                entries.append((words[1], [words[2]]))
+for wanted in (lambda s: s == "bookworm", lambda s: "-" not in s and "/" not in s):
+    for uri, suites in entries:
+        if uri.startswith(("http://", "https://")) and any(map(wanted, suites)):
+            print(uri.rstrip("/"))
+            sys.exit(0)
+sys.exit(1)
+PYTHON
+}
+mirror=${FENWICK_DEBIAN_MIRROR:-$(apt_mirror)} ||
+    skip "no Debian mirror in the apt sources; set FENWICK_DEBIAN_MIRROR"
+[ -n "$mirror" ] || skip "no Debian mirror in the apt sources; set FENWICK_DEBIAN_MIRROR"
 python3 - "$mirror/dists/bookworm/Release" <<'PYTHON' || skip "$mirror cannot be reached"
 import sys, urllib.request
 urllib.request.urlopen(urllib.request.Request(sys.argv[1], method="HEAD"), timeout=15)
@@ -65,9 +113,14 @@ debootstrap --variant=minbase bookworm "$system" "$mirror" >"$work/debootstrap.l
     fail "debootstrap failed: $(tail -5 "$work/debootstrap.log")"
 cp /etc/resolv.conf "$system/etc/resolv.conf"
 mount -t proc proc "$system/proc"
+# No service that a package brings starts inside the chroot.
+printf '#!/bin/sh\nexit 101\n' >"$system/usr/sbin/policy-rc.d"
+chmod 755 "$system/usr/sbin/policy-rc.d"
 cp "$deb" "$system/tmp/"
-chroot "$system" sh -c "apt-get update -q && DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -q --no-install-recommends /tmp/$(basename "$deb")" \
+# The package's name goes to the shell as an argument, never into its command.
+# shellcheck disable=SC2016
+chroot "$system" sh -c 'apt-get update -q && DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -q --no-install-recommends "$1"' sh "/tmp/$(basename "$deb")" \
     >"$work/install.log" 2>&1 || fail "apt could not install $(basename "$deb"): $(tail -5 "$work/install.log")"
 [ ! -e "$system/usr/bin/cfg" ] || fail "the package puts a cfg folder beside the program"
 
@@ -129,14 +182,16 @@ start_fenwick
 stop_fenwick
 [ ! -e "$system$home/.config/fenwick/define.ecf" ] || fail "fenwick wrote a define.ecf"
 
-as_operator sh -c 'mkdir -p ~/.config/fenwick && fenwick-define 1A2B3C4D 0x1F90 ~/.config/fenwick/define.ecf'
+# fenwick-define makes the missing fenwick folder, the operator's own.
+as_operator sh -c 'mkdir -p ~/.config && fenwick-define 1A2B3C4D 0x1F90 ~/.config/fenwick/define.ecf'
+[ "$(stat -c %a "$system$home/.config/fenwick")" = 700 ] ||
+    fail "fenwick-define made ~/.config/fenwick open to others"
 start_fenwick
 [ "$shown" = Fenwick ] ||
     fail "with ~/.config/fenwick/define.ecf, fenwick first showed '$shown', not its main window"
 stop_fenwick
 
 rm "$system$home/.config/fenwick/define.ecf"
-mkdir -p "$system/etc/fenwick"
 chroot "$system" fenwick-define 1A2B3C4D 0x1F90 /etc/fenwick/define.ecf
 start_fenwick
 [ "$shown" = Fenwick ] ||

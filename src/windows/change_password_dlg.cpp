@@ -3,16 +3,22 @@
 #include "core/app/manager_core.h"
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
+#include "latin1_validator.h"
 #include "ui_change_password_dlg.h"
 
 namespace fenwick {
 
 CChangePasswordDlg::CChangePasswordDlg(ManagerCore& core, QWidget* parent)
-    : QDialog(parent), core_(core), ui_(std::make_unique<Ui::CChangePasswordDlg>()) {
+    : QDialog(parent), core_(core), ui_(std::make_unique<Ui::CChangePasswordDlg>()),
+      macText_(core.ChosenMacText()) {
     ui_->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
+    auto* latin1 = new Latin1Validator(this);
+    for (QLineEdit* field : {ui_->originalPassword, ui_->newPassword, ui_->confirmPassword}) {
+        field->setValidator(latin1);
+    }
     connect(ui_->setButton, &QPushButton::clicked, this, &CChangePasswordDlg::OnSet);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     EnterEscapeFilter::Install(*this);
@@ -23,7 +29,7 @@ CChangePasswordDlg::CChangePasswordDlg(ManagerCore& core, QWidget* parent)
 CChangePasswordDlg::~CChangePasswordDlg() = default;
 
 void CChangePasswordDlg::OnSet() {
-    if (core_.ChangePassword(ui_->originalPassword->text(), ui_->newPassword->text(),
+    if (core_.ChangePassword(macText_, ui_->originalPassword->text(), ui_->newPassword->text(),
                              ui_->confirmPassword->text()) != SetOutcome::CheckFailed) {
         accept();
     }

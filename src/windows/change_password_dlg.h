@@ -26,6 +26,9 @@ private:
 
     ManagerCore& core_;
     std::unique_ptr<Ui::CChangePasswordDlg> ui_;
+    // The device the dialog opened for: "Set" finds it again by this, whatever the lists
+    // became meanwhile.
+    QString macText_;
 };
 
 } // namespace fenwick

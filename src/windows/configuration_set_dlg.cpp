@@ -3,6 +3,7 @@
 #include "core/app/manager_core.h"
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
+#include "latin1_validator.h"
 #include "ui_configuration_set_dlg.h"
 
 namespace fenwick {
@@ -18,6 +19,10 @@ CConfigurationSetDlg::CConfigurationSetDlg(ManagerCore& core, QWidget* parent)
     ui_->subnetMask->SetLabel(QStringLiteral("Subnet mask"));
     ui_->gateway->SetLabel(QStringLiteral("Gateway"));
     ui_->setTrapTo->SetLabel(QStringLiteral("Set trap to"));
+    auto* latin1 = new Latin1Validator(this);
+    for (QLineEdit* field : {ui_->systemName, ui_->location, ui_->password}) {
+        field->setValidator(latin1);
+    }
     OnInitDialog();
 
     connect(ui_->setButton, &QPushButton::clicked, this, &CConfigurationSetDlg::OnSet);

@@ -10,6 +10,7 @@
 #include "enter_escape_filter.h"
 #include "firmware_upgrade_dlg.h"
 #include "growing_layout.h"
+#include "left_double_click_filter.h"
 #include "owned_modal.h"
 #include "pictures.h"
 #include "report_list.h"
@@ -106,7 +107,9 @@ void CKestrelDlg::ConnectCommands() {
 
     connect(ui_->discoveryList, &QTreeView::doubleClicked, this,
             &CKestrelDlg::OnDiscoveryListDoubleClick);
-    connect(ui_->monitorList, &QTreeView::doubleClicked, this,
+    // Only the left button opens the web page; blank space selects no device.
+    connect(LeftDoubleClickFilter::Install(*ui_->monitorList),
+            &LeftDoubleClickFilter::leftDoubleClicked, this,
             &CKestrelDlg::OnMonitorListDoubleClick);
     connect(ui_->discoveryList->header(), &QHeaderView::sectionClicked, this,
             &CKestrelDlg::OnDiscoveryColumnClick);
@@ -286,7 +289,10 @@ void CKestrelDlg::OnWebAccess() {
     core_.OpenWebAccess();
 }
 
-void CKestrelDlg::OnMonitorListDoubleClick() {
+void CKestrelDlg::OnMonitorListDoubleClick(bool onRow) {
+    if (!onRow) {
+        core_.MonitorSelection().DeselectAll();
+    }
     core_.MonitorDoubleClicked();
 }
 

@@ -63,7 +63,8 @@ protected slots:
     virtual void OnRefreshTime(int seconds);
     virtual void OnAbout();
     virtual void OnDiscoveryListDoubleClick();
-    virtual void OnMonitorListDoubleClick();
+    // A left-button double-click, on a row or on blank space (`onRow` false).
+    virtual void OnMonitorListDoubleClick(bool onRow);
     virtual void OnDiscoveryColumnClick(int column);
     virtual void OnMonitorColumnClick(int column);
 

@@ -114,16 +114,15 @@ TEST(CommandLine, HelpVersionAndMistakesExitWithoutStarting) {
          2,
          {},
          QStringLiteral("fenwick-define: expected KEY PORT FILE\n") + defineUsage},
-        // The folder is not made for the operator: a mistyped path must not leave folders.
+        // Only the file's own folder is made: a mistyped path must not leave folders.
         {define,
          {QStringLiteral("1A2B3C4D"), QStringLiteral("8080"),
-          empty + QStringLiteral("/fenwick/define.ecf")},
+          empty + QStringLiteral("/typo/fenwick/define.ecf")},
          1,
          {},
          QStringLiteral("fenwick-define: cannot create ") + empty +
-             QStringLiteral(
-                 "/fenwick/define.ecf: No such file or directory (make its folder first, "
-                 "with mkdir -p)\n")},
+             QStringLiteral("/typo/fenwick/define.ecf: No such file or directory (the folder "
+                            "that holds its folder is missing)\n")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE((QDir(c.program).dirName() + u' ' + c.arguments.join(u' ')).toStdString());

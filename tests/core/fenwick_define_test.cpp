@@ -2,18 +2,29 @@
 #include "support/recording_prompts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace fenwick {
 namespace {
 
 using testing::RecordingPrompts;
 
-int RunTool(const QStringList& arguments) {
+// As this user, or (`asNobody`, for root) as the user nobody.
+int RunTool(const QStringList& arguments, bool asNobody = false) {
     QProcess tool;
-    tool.start(QStringLiteral(FENWICK_DEFINE_TOOL), arguments);
+    if (asNobody) {
+        tool.start(QStringLiteral("setpriv"),
+                   QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                               QStringLiteral("--clear-groups"),
+                               QStringLiteral(FENWICK_DEFINE_TOOL)} +
+                       arguments);
+    } else {
+        tool.start(QStringLiteral(FENWICK_DEFINE_TOOL), arguments);
+    }
     if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit) {
         return -1;
     }
@@ -72,6 +83,30 @@ TEST(FenwickDefine, OverwritesOnlyWhenForced) {
     ProtocolValues values;
     ASSERT_TRUE(LoadDefinitionFile(path, prompts, values));
     EXPECT_EQ(values.AgentKey, 0x1A2B3C4Du);
+}
+
+TEST(FenwickDefine, MakesAMissingFinalFolder) {
+    // A user's own folder is private; root makes the site-wide one, which every user reads.
+    const QFileDevice::Permissions owner =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    const QFileDevice::Permissions all = owner | QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                         QFileDevice::ReadOther | QFileDevice::ExeOther;
+    const bool root = ::geteuid() == 0;
+    for (const bool asNobody : root ? std::vector<bool>{false, true} : std::vector<bool>{false}) {
+        QTemporaryDir folder;
+        ASSERT_TRUE(QFile::setPermissions(folder.path(),
+                                          owner | QFileDevice::WriteOther | QFileDevice::ExeOther));
+        const QString made = folder.filePath(QStringLiteral("fenwick"));
+        ASSERT_EQ(RunTool({QStringLiteral("1A2B3C4D"), QStringLiteral("8080"),
+                           made + QStringLiteral("/define.ecf")},
+                          asNobody),
+                  0);
+        EXPECT_TRUE(QFile::exists(made + QStringLiteral("/define.ecf")));
+        const QFileDevice::Permissions mode =
+            QFileInfo(made).permissions() &
+            ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+        EXPECT_EQ(mode, root && !asNobody ? all : owner) << (asNobody ? "nobody" : "this user");
+    }
 }
 
 TEST(FenwickDefine, BadArgumentsWriteNothing) {

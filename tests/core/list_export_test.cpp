@@ -29,11 +29,21 @@ TEST(CsvText, QuotesAsRfc4180AndGuardsFormulaStarts) {
         {"plus", QStringLiteral("+1"), QStringLiteral("'+1")},
         {"minus", QStringLiteral("-1"), QStringLiteral("'-1")},
         {"at", QStringLiteral("@SUM(A1)"), QStringLiteral("'@SUM(A1)")},
-        {"tab", QStringLiteral("\tx"), QStringLiteral("'\tx")},
+        {"tab first: guarded, then quoted", QStringLiteral("\tx"), QStringLiteral("\"'\tx\"")},
         {"CR first: guarded, then quoted", QStringLiteral("\rx"), QStringLiteral("\"'\rx\"")},
         {"formula with quotes and comma", QStringLiteral("=HYPERLINK(\"u\",\"v\")"),
          QStringLiteral("\"'=HYPERLINK(\"\"u\"\",\"\"v\"\")\"")},
         {"formula sign later is harmless", QStringLiteral("a=b-c"), QStringLiteral("a=b-c")},
+        {"after blanks", QStringLiteral("  =1+1"), QStringLiteral("'  =1+1")},
+        {"after a line feed", QStringLiteral("\n=1+1"), QStringLiteral("\"\n'=1+1\"")},
+        {"after a quotation mark", QStringLiteral("\"=1"), QStringLiteral("\"'\"\"=1\"")},
+        {"after a control character", QStringLiteral("\x01@A1"), QStringLiteral("'\x01@A1")},
+        {"after a semicolon", QStringLiteral("x;=1+1"), QStringLiteral("\"x;'=1+1\"")},
+        {"after a semicolon and a blank", QStringLiteral("x; -1"), QStringLiteral("\"x;' -1\"")},
+        {"after a tab", QStringLiteral("x\t+1"), QStringLiteral("\"x\t'+1\"")},
+        {"every piece", QStringLiteral("=1;=2"), QStringLiteral("\"'=1;'=2\"")},
+        {"after a line break inside", QStringLiteral("up\r\n-1"), QStringLiteral("\"up\r\n'-1\"")},
+        {"semicolon alone is quoted", QStringLiteral("a;b"), QStringLiteral("\"a;b\"")},
         {"apostrophe first stays", QStringLiteral("'x"), QStringLiteral("'x")},
         {"Latin-1",
          QString::fromLatin1("Stra\xDF"
@@ -58,15 +68,17 @@ TEST(CsvText, StatusImagesReadAsWords) {
 
 class ListExportFile : public MonitorListFixture {
 protected:
-    // The file as Python's csv module reads it (UTF-8, newline=''): one list of cells a
-    // record. Empty after a failure, which the test reports.
-    static std::vector<QStringList> ReadWithPython(const QString& path) {
+    // The file as Python's csv module reads it (UTF-8 after its byte-order mark, newline=''),
+    // its cells separated by `separator`: one list of cells a record. Empty after a failure,
+    // which the test reports.
+    static std::vector<QStringList> ReadWithPython(const QString& path,
+                                                   const QString& separator = QStringLiteral(",")) {
         static const QString kScript = QStringLiteral(
             "import csv, json, sys\n"
-            "with open(sys.argv[1], newline='', encoding='utf-8', errors='strict') as f:\n"
-            "    json.dump(list(csv.reader(f, strict=True)), sys.stdout)\n");
+            "with open(sys.argv[1], newline='', encoding='utf-8-sig', errors='strict') as f:\n"
+            "    json.dump(list(csv.reader(f, delimiter=sys.argv[2])), sys.stdout)\n");
         QProcess python;
-        python.start(QStringLiteral("python3"), {QStringLiteral("-c"), kScript, path});
+        python.start(QStringLiteral("python3"), {QStringLiteral("-c"), kScript, path, separator});
         std::vector<QStringList> records;
         if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit ||
             python.exitCode() != 0) {
@@ -110,8 +122,8 @@ TEST_F(ListExportFile, HostileDeviceTextsReadBackAsTextThroughPythonsCsv) {
         {"plus", "+41 44 000", QStringLiteral("'+41 44 000")},
         {"minus", "-2+3", QStringLiteral("'-2+3")},
         {"at", "@SUM(A1:A9)", QStringLiteral("'@SUM(A1:A9)")},
-        {"tab first", "\t=1", QStringLiteral("'\t=1")},
-        {"CR first", "\r=1", QStringLiteral("'\r=1")},
+        {"tab first", "\t=1", QStringLiteral("'\t'=1")},
+        {"CR first", "\r=1", QStringLiteral("'\r'=1")},
         {"20 Latin-1 characters",
          "\xC4rger \xFC\xDF"
          "e Stra\xDF"
@@ -194,7 +206,59 @@ TEST_F(ListExportFile, HostileDeviceTextsReadBackAsTextThroughPythonsCsv) {
     const Bytes bytes = ReadFile(ExportPath());
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_TRUE(text.ends_with("\r\n"));
-    EXPECT_TRUE(text.starts_with("Discovery List\r\nMAC Address,IP Address,"));
+    EXPECT_TRUE(text.starts_with("\xEF\xBB\xBF"
+                                 "Discovery List\r\nMAC Address,IP Address,"))
+        << "UTF-8 with its byte-order mark";
+}
+
+// Spreadsheets split on ";" where that is the locale's list separator, and some on tabs; they
+// pass over blanks and control characters before they look for a formula. Whichever way the
+// file is cut, no cell reads as a formula.
+TEST_F(ListExportFile, NoCellReadsAsAFormulaWhateverTheSeparator) {
+    const char* hostile[] = {
+        "x;=1+1",      "x; =1+1",          " =1+1",
+        "\n=1+1",      "\r\n+1",           "\x01@SUM(A1)",
+        "a\t-2",       "=1;=2;=3",         ";+1",
+        "x;\x7f=1",    "up\r\n=1+1",       "x\";=1+1",
+        "x,\"=1\";=2", "\"x;\"=cmd|' /C'", "=HYPERLINK(\"h\";\"v\")",
+    };
+    Start();
+    for (std::size_t i = 0; i < std::size(hostile); ++i) {
+        AgentReply agent = AgentReply::Numbered(static_cast<int>(i) + 1);
+        agent.product = agent.systemName = agent.location = hostile[i];
+        Receive(agent);
+    }
+    ASSERT_EQ(core->DiscoveryList().RowCount(), static_cast<int>(std::size(hostile)));
+    prompts.fileNames.push_back(ExportPath());
+    core->ExportLists();
+    ASSERT_TRUE(prompts.boxes.empty());
+
+    const auto isFormula = [](const QString& cell) {
+        for (const QChar c : cell) {
+            if (c.unicode() > 0x20 && c.unicode() != 0x7F) {
+                return c == u'=' || c == u'+' || c == u'-' || c == u'@';
+            }
+        }
+        return false;
+    };
+    for (const QString& separator :
+         {QStringLiteral(","), QStringLiteral(";"), QStringLiteral("\t")}) {
+        const std::vector<QStringList> records = ReadWithPython(ExportPath(), separator);
+        ASSERT_FALSE(records.empty());
+        for (const QStringList& record : records) {
+            for (const QString& cell : record) {
+                EXPECT_FALSE(isFormula(cell))
+                    << "separator " << separator.toStdString() << ": " << cell.toStdString();
+            }
+        }
+    }
+    // Read as it is written, every text comes back whole, with its apostrophes.
+    const std::vector<QStringList> records = ReadWithPython(ExportPath());
+    for (std::size_t i = 0; i < std::size(hostile); ++i) {
+        ASSERT_EQ(records.at(2 + i).size(), 9);
+        QString cell = records[2 + i][ColumnOf(kDiscoveryFields, DeviceField::SystemName)];
+        EXPECT_EQ(cell.remove(u'\''), QString::fromLatin1(hostile[i]).remove(u'\'')) << hostile[i];
+    }
 }
 
 TEST_F(ListExportFile, RowsComeInTheOrderShown) {

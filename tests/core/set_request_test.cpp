@@ -39,8 +39,8 @@ protected:
     SetOutcome ChooseAndSet(bool password) {
         if (password) {
             EXPECT_TRUE(core->ChooseForPasswordChange());
-            return core->ChangePassword(QStringLiteral("a"), QStringLiteral("b"),
-                                        QStringLiteral("b"));
+            return core->ChangePassword(core->ChosenMacText(), QStringLiteral("a"),
+                                        QStringLiteral("b"), QStringLiteral("b"));
         }
         EXPECT_TRUE(core->ChooseForConfiguration());
         return core->SetConfiguration(ChosenInput());
@@ -59,6 +59,8 @@ TEST_F(SetRequestTest, ConfigurationChecksRunInOrderAndKeepTheDialogOpen) {
     };
     const QString error = QStringLiteral("Error");
     const QString settingFail = QStringLiteral("Setting fail");
+    const QString notLatin1 = QStringLiteral(
+        "Names, locations and passwords may hold only Latin-1 characters; nothing was sent.");
     const Case cases[] = {
         {"system name of 21", true, [&](ConfigurationInput& i) { i.systemName = name21; },
          QStringLiteral("System name lengths between 0-20"), error},
@@ -149,6 +151,21 @@ TEST_F(SetRequestTest, ConfigurationChecksRunInOrderAndKeepTheDialogOpen) {
              i.subnetMask = 0xFFFFFF00;
              i.gateway = 0;
              i.trapIp = 0;
+         },
+         QString(), QString()},
+        // A character one byte cannot carry is refused, never sent as "?".
+        {"system name with a euro sign", true,
+         [](ConfigurationInput& i) { i.systemName = QStringLiteral("rack \u20AC"); }, notLatin1,
+         error},
+        {"location with an arrow", false,
+         [](ConfigurationInput& i) { i.location = QStringLiteral("hall \u2192 2"); }, notLatin1,
+         error},
+        {"password with an l with stroke", true,
+         [](ConfigurationInput& i) { i.password = QStringLiteral("\u0142ódź"); }, notLatin1, error},
+        {"Latin-1 letters", true,
+         [](ConfigurationInput& i) {
+             i.systemName = QStringLiteral("B\u00FCro \u00E9t\u00E9");
+             i.password = QStringLiteral("\u00DF\u00FF");
          },
          QString(), QString()},
     };
@@ -246,8 +263,8 @@ TEST_F(SetRequestTest, PasswordRequestCarriesTheCurrentValuesAndTheNewPasswordLa
                    monitored ? std::vector<int>{} : std::vector<int>{0});
         ASSERT_TRUE(core->ChooseForPasswordChange());
         const std::size_t before = network.sent.size();
-        ASSERT_EQ(core->ChangePassword(QStringLiteral("old"), QStringLiteral("New1"),
-                                       QStringLiteral("New1")),
+        ASSERT_EQ(core->ChangePassword(core->ChosenMacText(), QStringLiteral("old"),
+                                       QStringLiteral("New1"), QStringLiteral("New1")),
                   SetOutcome::Sent);
         const AgentReply agent = AgentReply::Numbered(monitored ? 1 : kFirstDiscovered);
         Bytes expected = Header(agent, monitored ? 7 : 3, 7);
@@ -272,6 +289,8 @@ TEST_F(SetRequestTest, PasswordChecksRunInOrder) {
     const QString p21(21, u'p');
     const QString length = QStringLiteral("Password length between 1-20  ");
     const QString confirm = QStringLiteral("Confirm password fail");
+    const QString notLatin1 = QStringLiteral(
+        "Names, locations and passwords may hold only Latin-1 characters; nothing was sent.");
     struct Case {
         QString original, newPassword, confirmation, box;
     };
@@ -286,12 +305,17 @@ TEST_F(SetRequestTest, PasswordChecksRunInOrder) {
         {QStringLiteral("old"), QStringLiteral("abc"), QStringLiteral("ABC"), confirm},
         {QStringLiteral("old"), QStringLiteral("abc"), QStringLiteral("abcd"), confirm},
         {p20, p20, p20, QString()},
+        {QStringLiteral("old"), QStringLiteral("\u20ACuro"), QStringLiteral("\u20ACuro"),
+         notLatin1},
+        {QStringLiteral("\u0142"), QStringLiteral("abc"), QStringLiteral("abc"), notLatin1},
+        {QStringLiteral("\u00E9"), QStringLiteral("\u00FF"), QStringLiteral("\u00FF"), QString()},
     };
     SelectRows({0}, {});
     ASSERT_TRUE(core->ChooseForPasswordChange());
     for (const Case& c : cases) {
         const std::size_t before = network.sent.size();
-        const SetOutcome outcome = core->ChangePassword(c.original, c.newPassword, c.confirmation);
+        const SetOutcome outcome =
+            core->ChangePassword(core->ChosenMacText(), c.original, c.newPassword, c.confirmation);
         const std::string what =
             (c.original + u'/' + c.newPassword + u'/' + c.confirmation).toStdString();
         if (c.box.isEmpty()) {
@@ -305,6 +329,81 @@ TEST_F(SetRequestTest, PasswordChecksRunInOrder) {
             EXPECT_EQ(network.sent.size(), before) << what;
         }
         prompts.boxes.clear();
+    }
+}
+
+// The sent bytes of a Latin-1 text are its characters, one byte each.
+TEST_F(SetRequestTest, Latin1TextsTravelAsTheirOwnBytes) {
+    SelectRows({0}, {});
+    ASSERT_TRUE(core->ChooseForPasswordChange());
+    ASSERT_EQ(core->ChangePassword(core->ChosenMacText(), QStringLiteral("\u00E9t\u00E9"),
+                                   QStringLiteral("\u00FF1"), QStringLiteral("\u00FF1")),
+              SetOutcome::Sent);
+    const Bytes& sent = network.sent.back().bytes;
+    const Bytes original = {9, 0, 7, 0xE9, 't', 0xE9};
+    const Bytes last = {8, 0, 6, 0xFF, '1'};
+    EXPECT_TRUE(std::search(sent.begin(), sent.end(), original.begin() + 1, original.end()) !=
+                sent.end());
+    EXPECT_TRUE(std::equal(last.begin() + 1, last.end(), sent.end() - 4));
+}
+
+// The upgrade's confirmation empties and refills the Discovery List on timers while a
+// configuration or password dialog is open; "Set" goes to the device the dialog showed,
+// wherever it stands now, or nowhere.
+TEST_F(SetRequestTest, SetGoesToTheDeviceTheDialogShowedAfterARefill) {
+    const AgentReply first = AgentReply::Numbered(kFirstDiscovered);
+    const AgentReply second = AgentReply::Numbered(kFirstDiscovered + 1);
+    struct Case {
+        const char* what;
+        bool password;
+        std::vector<AgentReply> refill; // in the order they answer
+        bool sent;
+    };
+    const Case cases[] = {
+        {"settings: moved", false, {second, first}, true},
+        {"password: moved", true, {second, first}, true},
+        {"settings: gone", false, {first}, false},
+        {"password: gone", true, {first}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        core->Discovery();
+        Receive(first);
+        Receive(second);
+        SelectRows({}, {1}); // the second discovered device
+        ASSERT_TRUE(c.password ? core->ChooseForPasswordChange() : core->ChooseForConfiguration());
+        // What the dialog holds once it is open.
+        const ConfigurationInput values = ChosenInput();
+        const QString mac = core->ChosenMacText();
+        ASSERT_EQ(mac, MacOf(kFirstDiscovered + 1));
+
+        core->Discovery();
+        for (const AgentReply& agent : c.refill) {
+            Receive(agent);
+        }
+        prompts.boxes.clear();
+        const std::size_t before = network.sent.size();
+        const SetOutcome outcome =
+            c.password ? core->ChangePassword(mac, QStringLiteral("a"), QStringLiteral("b"),
+                                              QStringLiteral("b"))
+                       : core->SetConfiguration(values);
+
+        if (c.sent) {
+            EXPECT_EQ(outcome, SetOutcome::Sent);
+            EXPECT_TRUE(prompts.boxes.empty()) << BoxTexts().join(u'|').toStdString();
+            ASSERT_EQ(network.sent.size(), before + 1);
+            EXPECT_EQ(Bytes(network.sent.back().bytes.begin() + 4,
+                            network.sent.back().bytes.begin() + 10),
+                      Bytes(second.mac.begin(), second.mac.end()));
+            EXPECT_EQ(state->Pending.ReadPendingSetIp(), second.ip);
+        } else {
+            EXPECT_EQ(outcome, SetOutcome::CheckFailed) << "the dialog stays open";
+            EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("The device %1 is no longer listed; "
+                                                             "nothing was sent.")
+                                                  .arg(mac)});
+            EXPECT_EQ(prompts.boxes.front().caption, QStringLiteral("Error"));
+            EXPECT_EQ(network.sent.size(), before);
+        }
     }
 }
 

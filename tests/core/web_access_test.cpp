@@ -78,6 +78,28 @@ TEST_F(WebAccessTest, TheButtonAndTheDoubleClickOpenOneMonitoredDevice) {
     }
 }
 
+// The browser's starter may report failure long after the click (xdg-open finds no browser,
+// or the one set up cannot start): the box comes then, once however many starts fail together.
+TEST_F(WebAccessTest, ABrowserThatFailsAfterItsStartIsTold) {
+    SelectRows({1}, {});
+    core->OpenWebAccess();
+    core->MonitorDoubleClicked();
+    ASSERT_EQ(launcher.browserFailures.size(), 2u);
+    EXPECT_TRUE(prompts.boxes.empty());
+    bool nested = false;
+    prompts.whileOpen = [&](const RecordingPrompts::Box&) {
+        if (!nested) {
+            nested = true;
+            launcher.FailBrowsers(); // the second fails while the first one's box is open
+        }
+    };
+    const auto first = std::move(launcher.browserFailures.front());
+    launcher.browserFailures.erase(launcher.browserFailures.begin());
+    first();
+    EXPECT_EQ(BoxTexts(), QStringList{QStringLiteral("Browser web fail")});
+    EXPECT_EQ(prompts.boxes.front().caption, QStringLiteral("Error"));
+}
+
 TEST_F(WebAccessTest, OnlyAWellFormedDottedAddressReachesTheBrowser) {
     // An IpText read from a monitor list file may hold anything.
     for (const char* text :

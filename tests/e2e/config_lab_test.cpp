@@ -41,9 +41,9 @@ TEST_F(ConfigInTheLab, PasswordsAreCheckedAndChanged) {
         WaitUntil([&] { return Count(QStringLiteral("Device return : password error")) == 1; }));
 
     ASSERT_TRUE(core.ChooseForPasswordChange());
-    ASSERT_EQ(
-        core.ChangePassword(QStringLiteral("admin"), QStringLiteral("n3w"), QStringLiteral("n3w")),
-        SetOutcome::Sent);
+    ASSERT_EQ(core.ChangePassword(core.ChosenMacText(), QStringLiteral("admin"),
+                                  QStringLiteral("n3w"), QStringLiteral("n3w")),
+              SetOutcome::Sent);
     ASSERT_TRUE(WaitUntil([&] { return Count(kSetSuccessful) == 1; }));
 
     ASSERT_TRUE(core.ChooseForConfiguration());

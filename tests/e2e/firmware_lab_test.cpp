@@ -1,6 +1,6 @@
 // Firmware upgrades of the lab's switches through the upgrade window and the real sockets:
-// from each list, over a lossy link, refused by the switch with an error packet, and a switch
-// that does not come back.
+// from each list, over a lossy link, refused by the switch with an error packet, a switch that
+// does not come back, and a second try after a refusal.
 #include "codec/text_forms.h"
 #include "event_log_file.h"
 #include "lab_program.h"
@@ -51,17 +51,22 @@ protected:
         return Read(path);
     }
 
+    // The upgrade window while it is open, or null.
+    static CFirmwareUpgradeDlg* OpenUpgradeWindow() {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<CFirmwareUpgradeDlg*>(widget);
+                found != nullptr && found->isVisible()) {
+                return found;
+            }
+        }
+        return nullptr;
+    }
+
     // Presses "Firmware upgrade" on the main window and "Start" in the window it opens.
     void UpgradeThroughTheWindow(const QString& image,
                                  const QString& password = QStringLiteral("admin")) {
         Button(QStringLiteral("Firmware upgrade"))->click();
-        CFirmwareUpgradeDlg* upgrade = nullptr;
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* found = qobject_cast<CFirmwareUpgradeDlg*>(widget);
-                found != nullptr && found->isVisible()) {
-                upgrade = found;
-            }
-        }
+        CFirmwareUpgradeDlg* upgrade = OpenUpgradeWindow();
         ASSERT_NE(upgrade, nullptr) << BoxTexts().join(u'|').toStdString();
         for (QLineEdit* field : upgrade->findChildren<QLineEdit*>()) {
             if (field->accessibleName() == QStringLiteral("Password")) {
@@ -181,6 +186,26 @@ TEST_F(FirmwareInTheLab, ASwitchThatDoesNotComeBackGivesUpgradeFail) {
     ASSERT_NO_FATAL_FAILURE(UpgradeThroughTheWindow(image));
     ASSERT_NO_FATAL_FAILURE(ExpectConfirmed(kFail, 10000));
     EXPECT_EQ(StoredImage(4), Read(image));
+}
+
+TEST_F(FirmwareInTheLab, AFailedUpgradeLeavesNothingForTheNextLargerOne) {
+    ASSERT_NO_FATAL_FAILURE(DiscoverEverySwitch());
+    ASSERT_NO_FATAL_FAILURE(SelectDiscovered(3));
+    Control("tftp-error " + IpText(3) + " 3 Disk full");
+    ASSERT_NO_FATAL_FAILURE(UpgradeThroughTheWindow(Image(QStringLiteral("first.hex"), 3000)));
+    ASSERT_TRUE(WaitForBox(
+        QStringLiteral("Disk full\nThe device will reboot, please wait for a few seconds"), 10000))
+        << BoxTexts().join(u'|').toStdString();
+    // The refusal closes the upgrade window.
+    ASSERT_TRUE(WaitUntil([] { return OpenUpgradeWindow() == nullptr; }));
+
+    // The operator tries again with another, larger image; the switch takes it this time.
+    Control("tftp-error " + IpText(3) + " off");
+    const QString image = Image(QStringLiteral("second.hex"), 96 * 1024 + 17);
+    ASSERT_NO_FATAL_FAILURE(SelectDiscovered(3));
+    ASSERT_NO_FATAL_FAILURE(UpgradeThroughTheWindow(image));
+    ASSERT_NO_FATAL_FAILURE(ExpectConfirmed(kSuccessful, 10000));
+    EXPECT_EQ(StoredImage(3), Read(image));
 }
 
 } // namespace

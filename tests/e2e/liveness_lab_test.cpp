@@ -5,6 +5,7 @@
 #include "event_log_file.h"
 #include "lab_program.h"
 
+#include <QProcess>
 #include <map>
 
 namespace fenwick::testing {
@@ -160,6 +161,78 @@ TEST_F(LivenessInTheLab, SilentSwitchIsDeclaredNotAliveUntilItAnswersAgain) {
         }
     }
     EXPECT_TRUE(prompts.boxes.empty()) << prompts.boxes.front().text.toStdString();
+}
+
+// A "Resend fail" box left open for a minute stops nothing: the ticks go on inside it, and a
+// switch that falls silent meanwhile gets its "Not alive" line at every tick, stamped when it
+// was judged.
+TEST_F(LivenessInTheLab, TicksGoOnUnderAResendBoxLeftOpen) {
+    const Role unreachable = {"unreachable", 2, true, false, {}};
+    const Role silent = {"falls silent", 3, true, true, {}};
+    ASSERT_TRUE(Control("silent all on") && Control("silent all off")); // whatever ran before
+    ASSERT_NO_FATAL_FAILURE(MonitorSwitches({unreachable.position, silent.position}));
+    // Every send to the unreachable switch fails at once (EHOSTUNREACH): polls and resends.
+    const QString route = QString::fromStdString(Ip(unreachable)) + QStringLiteral("/32");
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("ip"), {QStringLiteral("route"), QStringLiteral("add"),
+                                                 QStringLiteral("unreachable"), route}),
+        0);
+    ASSERT_TRUE(Control("silent " + Ip(silent) + " on"));
+
+    struct Line {
+        QDateTime seen; // when it was found in the log
+        std::optional<QDateTime> stamp;
+    };
+    std::vector<Line> linesUnderBox;
+    int resendBoxes = 0;
+    prompts.whileOpen = [&](const RecordingPrompts::Box& box) {
+        if (box.text != QLatin1String("Resend fail") || resendBoxes++ > 0) {
+            return; // the polling error boxes are closed at once
+        }
+        // The operator is away for a minute; the log is watched meanwhile.
+        QElapsedTimer open;
+        open.start();
+        const int linesBefore = NotAliveLines(silent);
+        WaitUntil(
+            [&] {
+                const std::vector<std::string> lines = ReadLogLines(LogPath());
+                std::vector<std::string> ofSilent;
+                for (const std::string& line : lines) {
+                    if (LineTail(line) == NotAliveTail(silent)) {
+                        ofSilent.push_back(line);
+                    }
+                }
+                const QDateTime now = QDateTime::currentDateTime();
+                for (std::size_t i = static_cast<std::size_t>(linesBefore) + linesUnderBox.size();
+                     i < ofSilent.size(); ++i) {
+                    linesUnderBox.push_back({now, LineStamp(ofSilent[i])});
+                }
+                return open.elapsed() >= 60'000;
+            },
+            61'000);
+    };
+
+    // The box opens at the first resend to the unreachable switch: after two polling cycles.
+    const bool opened = WaitUntil([&] { return resendBoxes > 0; }, kVerdictLimitMs);
+    prompts.whileOpen = nullptr;
+    QProcess::execute(QStringLiteral("ip"), {QStringLiteral("route"), QStringLiteral("del"),
+                                             QStringLiteral("unreachable"), route});
+    Control("silent " + Ip(silent) + " off");
+    ASSERT_TRUE(opened) << LogText();
+
+    // Judged about 10 s after the box opened, then at every 5 s tick of the minute.
+    EXPECT_GE(linesUnderBox.size(), 8u) << LogText();
+    std::optional<QDateTime> previous;
+    for (const Line& line : linesUnderBox) {
+        ASSERT_TRUE(line.stamp.has_value());
+        SCOPED_TRACE(line.stamp->toString(Qt::ISODate).toStdString());
+        EXPECT_LE(*line.stamp, line.seen);
+        EXPECT_LE(line.stamp->secsTo(line.seen), 2) << "stamped when it was judged";
+        if (previous) {
+            EXPECT_LE(previous->secsTo(*line.stamp), 6) << "a line at every tick";
+        }
+        previous = line.stamp;
+    }
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "core/ports/launcher.h"
 
 #include <QStringList>
+#include <functional>
+#include <vector>
 
 namespace fenwick::testing {
 
@@ -15,13 +17,29 @@ public:
         return starts;
     }
 
-    bool OpenInBrowser(const QString& url) override {
+    // A browser that does not start fails at once; one that starts keeps its failure for the
+    // test to report later (FailBrowsers), as a starter that exits with an error does.
+    void OpenInBrowser(const QString& url, std::function<void()> failed) override {
         browserUrls << url;
-        return starts;
+        if (!starts) {
+            failed();
+            return;
+        }
+        browserFailures.push_back(std::move(failed));
+    }
+
+    // The browsers started so far report failure.
+    void FailBrowsers() {
+        const std::vector<std::function<void()>> failures = std::move(browserFailures);
+        browserFailures.clear();
+        for (const auto& failed : failures) {
+            failed();
+        }
     }
 
     QStringList textEditorFiles;
     QStringList browserUrls;
+    std::vector<std::function<void()>> browserFailures;
     bool starts = true;
 };
 

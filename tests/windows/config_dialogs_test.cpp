@@ -6,10 +6,13 @@
 #include "windows/ip_address_edit.h"
 #include "windows/kestrel_dlg.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeView>
 
 namespace fenwick::testing {
 
@@ -68,7 +71,10 @@ private slots:
     void everyControlIsNamedAfterItsLabel_data();
     void everyControlIsNamedAfterItsLabel();
     void remoteIpAppliesWithEnterAndCancelsWithEscape();
+    void textsOutsideLatin1AreRefusedAsTypedOrPasted_data();
+    void textsOutsideLatin1AreRefusedAsTypedOrPasted();
     void webAccessStartsTheBrowserOnTheAddress();
+    void onlyALeftDoubleClickInTheMonitorListOpensTheWeb();
 };
 
 void ConfigDialogsTest::enterAndEscapeKeepTheDialogOpen_data() {
@@ -271,6 +277,21 @@ void ConfigDialogsTest::remoteIpAppliesWithEnterAndCancelsWithEscape() {
     Press(*rig.window, QStringLiteral("Add item"));
     QCOMPARE(rig.core->MonitorList().RowCount(), 0);
 
+    // Enter on a focused "Cancel" cancels, whatever the address holds.
+    bool closed = false;
+    OnNextModal([&](QWidget& dialog) {
+        FindControl<IpAddressEdit>(dialog, QStringLiteral("IP Address"))->SetAddress(0x0A4D0303);
+        auto* cancel = FindControl<QPushButton>(dialog, QStringLiteral("Cancel"));
+        dialog.activateWindow();
+        QApplication::setActiveWindow(&dialog);
+        cancel->setFocus();
+        QTest::keyClick(cancel, Qt::Key_Return);
+        closed = !dialog.isVisible();
+    });
+    Press(*rig.window, QStringLiteral("Add item"));
+    QVERIFY(closed);
+    QCOMPARE(rig.core->MonitorList().RowCount(), 0);
+
     bool stayedOpen = false;
     OnNextModal([&](QWidget& dialog) {
         auto* address = FindControl<IpAddressEdit>(dialog, QStringLiteral("IP Address"));
@@ -289,12 +310,81 @@ void ConfigDialogsTest::remoteIpAppliesWithEnterAndCancelsWithEscape() {
     QCOMPARE(rig.core->MonitorList().Text(0, 1), QStringLiteral("10.77.2.2"));
 }
 
+void ConfigDialogsTest::textsOutsideLatin1AreRefusedAsTypedOrPasted_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("field");
+    for (const char* field : {"System name", "Location", "Password"}) {
+        QTest::addRow("%s", field) << kConfiguration << QString::fromLatin1(field);
+    }
+    for (const char* field : {"Original password", "New password", "Confirm password"}) {
+        QTest::addRow("%s", field) << kPassword << QString::fromLatin1(field);
+    }
+}
+
+void ConfigDialogsTest::textsOutsideLatin1AreRefusedAsTypedOrPasted() {
+    QFETCH(QString, button);
+    QFETCH(QString, field);
+    WindowRig<CKestrelDlg> rig;
+    QVERIFY(rig.Open());
+    SelectUsableDevice(*rig.core);
+    QString typed;
+    QString pasted;
+    OnNextModal([&](QWidget& dialog) {
+        QLineEdit* edit = FindControl<QLineEdit>(dialog, field);
+        edit->clear();
+        // Typed one key at a time, each with the character it makes.
+        for (const QChar c : QStringLiteral("\u00E9\u20AC\u0142\u2192x")) {
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+        typed = edit->text();
+        QGuiApplication::clipboard()->setText(QStringLiteral("ab\u20AC"));
+        edit->paste();
+        QGuiApplication::clipboard()->setText(QStringLiteral("\u00FC"));
+        edit->paste();
+        pasted = edit->text();
+    });
+    Press(*rig.window, button);
+    QCOMPARE(typed, QStringLiteral("\u00E9x"));
+    QCOMPARE(pasted, QStringLiteral("\u00E9x\u00FC"));
+}
+
 void ConfigDialogsTest::webAccessStartsTheBrowserOnTheAddress() {
     WindowRig<CKestrelDlg> rig;
     QVERIFY(rig.Open());
     SelectUsableDevice(*rig.core);
     Press(*rig.window, QStringLiteral("Web access"));
     QCOMPARE(rig.launcher.browserUrls, QStringList{QStringLiteral("http://10.77.0.1")});
+}
+
+void ConfigDialogsTest::onlyALeftDoubleClickInTheMonitorListOpensTheWeb() {
+    WindowRig<CKestrelDlg> rig;
+    QVERIFY(rig.Open());
+    SelectUsableDevice(*rig.core);
+    auto* list = FindControl<QTreeView>(*rig.window, QStringLiteral("Monitor List"));
+    QVERIFY(list != nullptr);
+    const QPoint row = list->visualRect(list->model()->index(0, 1)).center();
+    const QPoint blank(row.x(), list->viewport()->height() - 4);
+    QVERIFY(!list->indexAt(blank).isValid());
+    // A double click arrives as press, release, double click.
+    const auto doubleClick = [&](Qt::MouseButton button, QPoint at) {
+        QTest::mouseClick(list->viewport(), button, {}, at);
+        QTest::mouseDClick(list->viewport(), button, {}, at);
+    };
+
+    doubleClick(Qt::RightButton, row);
+    doubleClick(Qt::MiddleButton, row);
+    QCOMPARE(rig.launcher.browserUrls, QStringList());
+    QVERIFY(rig.prompts.boxes.empty());
+
+    doubleClick(Qt::LeftButton, row);
+    QCOMPARE(rig.launcher.browserUrls, QStringList{QStringLiteral("http://10.77.0.1")});
+
+    rig.core->MonitorSelection().SelectRow(0);
+    doubleClick(Qt::LeftButton, blank);
+    QCOMPARE(rig.launcher.browserUrls.size(), 1);
+    QCOMPARE(rig.prompts.boxes.size(), std::size_t{1});
+    QCOMPARE(rig.prompts.boxes.front().text,
+             QStringLiteral("Please select one device in the monitor list"));
 }
 
 } // namespace fenwick::testing

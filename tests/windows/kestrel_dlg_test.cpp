@@ -46,7 +46,7 @@ protected:
     void OnRefreshTime(int seconds) override { Record(__func__, seconds); }
     void OnAbout() override { Record(__func__); }
     void OnDiscoveryListDoubleClick() override { Record(__func__); }
-    void OnMonitorListDoubleClick() override { Record(__func__); }
+    void OnMonitorListDoubleClick(bool onRow) override { Record(__func__, onRow ? 1 : 0); }
     void OnDiscoveryColumnClick(int column) override { Record(__func__, column); }
     void OnMonitorColumnClick(int column) override { Record(__func__, column); }
 
@@ -419,7 +419,7 @@ void KestrelDlgTest::commandsReachTheirHandlers_data() {
     add("double click", {QStringLiteral("Discovery List")},
         QStringLiteral("OnDiscoveryListDoubleClick"));
     add("double click", {QStringLiteral("Monitor List")},
-        QStringLiteral("OnMonitorListDoubleClick"));
+        QStringLiteral("OnMonitorListDoubleClick 1"));
     add("column click", {QStringLiteral("Discovery List")},
         QStringLiteral("OnDiscoveryColumnClick 2"));
     add("column click", {QStringLiteral("Monitor List")}, QStringLiteral("OnMonitorColumnClick 2"));

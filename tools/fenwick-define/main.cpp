@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -31,6 +34,24 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// Makes the file's folder when it is missing but its parent is there. A user's own folder is
+// private (0700), as the program makes it; the site-wide one, which root writes for every
+// user of the machine, must stay readable by them (0755). False, with errno, when it cannot
+// be made.
+bool MakeFinalFolder(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) {
+        return true; // the current folder, or the root
+    }
+    const std::string folder = path.substr(0, slash);
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0) {
+        return true; // there: opening the file tells whatever else is wrong
+    }
+    const mode_t mode = ::geteuid() == 0 ? 0755 : 0700;
+    return ::mkdir(folder.c_str(), mode) == 0 || errno == EEXIST;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -53,12 +74,14 @@ int main(int argc, char** argv) {
     const std::vector<std::uint8_t> bytes =
         fenwick::EncodeDefinitionFile(parsed->agentKey, parsed->basePort);
     // "x" creates the file only if it does not exist yet, so nothing is overwritten by mistake.
-    std::unique_ptr<std::FILE, FileCloser> file(
-        std::fopen(parsed->path.c_str(), parsed->force ? "wb" : "wbx"));
+    std::unique_ptr<std::FILE, FileCloser> file;
+    if (MakeFinalFolder(parsed->path)) {
+        file.reset(std::fopen(parsed->path.c_str(), parsed->force ? "wb" : "wbx"));
+    }
     if (!file) {
         const int openError = errno;
         const char* hint = openError == EEXIST   ? " (use --force to overwrite)"
-                           : openError == ENOENT ? " (make its folder first, with mkdir -p)"
+                           : openError == ENOENT ? " (the folder that holds its folder is missing)"
                                                  : "";
         std::fprintf(stderr, "fenwick-define: cannot create %s: %s%s\n", parsed->path.c_str(),
                      std::strerror(openError), hint);

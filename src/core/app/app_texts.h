@@ -15,4 +15,12 @@ inline constexpr QLatin1String kApplicationFail("It will cause the application f
 // Follows kApplicationFail in its box: %1 the folders searched for define.ecf, one a line.
 inline constexpr QLatin1String kDefinitionLookedIn("\ndefine.ecf looked for in:\n%1");
 
+// Start-up, a configuration folder that is not the operator's own; %1 the folder.
+inline constexpr QLatin1String
+    kFolderWritableByOthers("The configuration folder %1 can be written by other users: they "
+                            "could change the files Fenwick reads and writes there.");
+inline constexpr QLatin1String
+    kFolderOwnedByOther("The configuration folder %1 belongs to another user: they could change "
+                        "the files Fenwick reads and writes there.");
+
 } // namespace fenwick::texts

@@ -4,12 +4,24 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <string_view>
 
 namespace fenwick {
 
 inline QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The 8-bit form of a text the operator typed, or nothing when one of its characters has none:
+// a conversion that put "?" in its place would send what was never typed.
+inline std::optional<QByteArray> ExactLatin1(const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() > 0xFF) {
+            return std::nullopt;
+        }
+    }
+    return text.toLatin1();
 }
 
 // The bytes an 8-bit text in a QByteArray holds, as the fixed fields take them.

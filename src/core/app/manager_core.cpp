@@ -1,6 +1,8 @@
 #include "manager_core.h"
 
 #include "core/app/app_texts.h"
+#include "core/app/folder_trust.h"
+#include "core/app/latin1.h"
 #include "core/config/device_selection.h"
 #include "core/config/password_change.h"
 #include "core/config/remote_addition.h"
@@ -65,7 +67,7 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, ConfigFolders folders
           std::make_unique<ConfigurationSet>(state, ports.prompts, *selection_, *setRequest_)),
       passwordChange_(std::make_unique<PasswordChange>(ports.prompts, *selection_, *setRequest_)),
       remoteAddition_(std::make_unique<RemoteAddition>(state, ports.prompts, lists_, *monitor_)),
-      webAccess_(std::make_unique<WebAccess>(state, ports.prompts, lists_, ports.launcher)),
+      webAccess_(std::make_unique<WebAccess>(state, ports.prompts, boxes_, lists_, ports.launcher)),
       upgradeLaunch_(std::make_unique<UpgradeLaunch>(state, ports.prompts, ports.localAddresses,
                                                      *selection_, lists_, *upgradeConfirmation_)),
       upgradeStart_(
@@ -79,6 +81,10 @@ ManagerCore::~ManagerCore() = default;
 void ManagerCore::Initialise() {
     state_.RefreshSeconds = kInitialRefreshSeconds;
     ClearTraps(state_.TrapTable, state_.TrapCount);
+    // Said once; the program goes on with the folder as it is.
+    if (const QString problem = FolderTrustProblem(folders_.folder); !problem.isEmpty()) {
+        ports_.prompts.MessageBox(problem, texts::kCaptionWarning, UserPrompts::Icon::Warning);
+    }
     const DefinitionLocation definition = FindDefinitionFile(folders_);
     if (!LoadDefinitionFile(definition.path, ports_.prompts, state_.Protocol)) {
         ports_.prompts.MessageBox(
@@ -189,9 +195,13 @@ bool ManagerCore::ChooseForPasswordChange() {
     return selection_->ChooseDevice();
 }
 
-SetOutcome ManagerCore::ChangePassword(const QString& original, const QString& newPassword,
-                                       const QString& confirm) {
-    return passwordChange_->ChangePassword(original, newPassword, confirm);
+SetOutcome ManagerCore::ChangePassword(const QString& macText, const QString& original,
+                                       const QString& newPassword, const QString& confirm) {
+    return passwordChange_->ChangePassword(macText, original, newPassword, confirm);
+}
+
+QString ManagerCore::ChosenMacText() const {
+    return Latin1(FieldText(selection_->Chosen().MacText));
 }
 
 bool ManagerCore::BeginAddItem() {

@@ -65,9 +65,10 @@ public:
                 QObject* parent = nullptr);
     ~ManagerCore() override;
 
-    // The main window's initialisation, in start-up order: RefreshSeconds and TrapTable,
-    // definition file, tables cleared, monitor.cfg restored, sockets opened, liveness polling
-    // started (its first cycle due at once), pending values cleared.
+    // The main window's initialisation, in start-up order: RefreshSeconds and TrapTable, a
+    // warning when the configuration folder is open to other users, definition file, tables
+    // cleared, monitor.cfg restored, sockets opened, liveness polling started (its first cycle due
+    // at once), pending values cleared.
     void Initialise();
     // Stops the polling and closes both protocol sockets; called by every way of ending the
     // program.
@@ -125,8 +126,10 @@ public:
     // "Password change": chooses the selected device; true when its dialog may open, which
     // calls ChangePassword on "Set".
     [[nodiscard]] bool ChooseForPasswordChange();
-    SetOutcome ChangePassword(const QString& original, const QString& newPassword,
-                              const QString& confirm);
+    SetOutcome ChangePassword(const QString& macText, const QString& original,
+                              const QString& newPassword, const QString& confirm);
+    // The MAC text of the device the last choice made, which its dialog keeps.
+    QString ChosenMacText() const;
     // "Add item": true when the "Remote IP" dialog may open; its "Apply" calls ApplyRemoteIp,
     // and FinishAddItem follows when "Apply" closed it.
     [[nodiscard]] bool BeginAddItem();

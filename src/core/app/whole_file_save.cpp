@@ -3,6 +3,7 @@
 #include "core/app/app_texts.h"
 
 #include <QSaveFile>
+#include <sys/stat.h>
 
 namespace fenwick {
 
@@ -16,7 +17,11 @@ bool SaveWholeFile(const QString& path, QByteArrayView bytes, UserPrompts& promp
     // unnoticed and commit a cut file.
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
+    // A new file is the operator's own from its first byte (an existing one keeps its mode).
+    // Everything runs on the one thread, so the narrower umask affects no other file.
+    const mode_t umask = ::umask(077);
     bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    ::umask(umask);
     qint64 done = 0;
     const qint64 total = bytes.size();
     while (written && done < total) {

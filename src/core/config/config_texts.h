@@ -16,6 +16,13 @@ inline constexpr QLatin1String kOnlyOneDevice("Only one device can be selected")
 inline constexpr QLatin1String kSelectOneDevice("Please select one device");
 inline constexpr QLatin1String kProtocolNotSupported("agent protocol version not support");
 inline constexpr QLatin1String kInterfaceNotSupported("agent interface version not support");
+// "Set" in a dialog whose device has left its list meanwhile; %1 its MAC address.
+inline constexpr QLatin1String
+    kDeviceNoLongerListed("The device %1 is no longer listed; nothing was sent.");
+// A name, location or password holding a character that one byte cannot carry.
+inline constexpr QLatin1String
+    kNotLatin1("Names, locations and passwords may hold only Latin-1 characters; nothing was "
+               "sent.");
 
 // "Configuration setting".
 inline constexpr QLatin1String kSystemNameLength("System name lengths between 0-20");

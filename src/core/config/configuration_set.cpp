@@ -31,6 +31,9 @@ ConfigurationInput ConfigurationSet::Values() const {
 }
 
 SetOutcome ConfigurationSet::SetConfiguration(const ConfigurationInput& input) {
+    if (!selection_.FindChosenAgain(TextView(input.macText.toLatin1()))) {
+        return SetOutcome::CheckFailed;
+    }
     DeviceRecord record = ZeroRecord();
     if (!Check(input, record)) {
         return SetOutcome::CheckFailed;
@@ -40,9 +43,17 @@ SetOutcome ConfigurationSet::SetConfiguration(const ConfigurationInput& input) {
 
 bool ConfigurationSet::Check(const ConfigurationInput& input, DeviceRecord& record) {
     // Texts travel as 8-bit characters; lengths are counted in them.
-    const QByteArray systemName = input.systemName.toLatin1();
-    const QByteArray location = input.location.toLatin1();
-    const QByteArray password = input.password.toLatin1();
+    const std::optional<QByteArray> systemNameBytes = ExactLatin1(input.systemName);
+    const std::optional<QByteArray> locationBytes = ExactLatin1(input.location);
+    const std::optional<QByteArray> passwordBytes = ExactLatin1(input.password);
+    if (!systemNameBytes || !locationBytes || !passwordBytes) {
+        ShowError(texts::kNotLatin1, texts::kCaptionError);
+        return false;
+    }
+    const QByteArray& systemName = *systemNameBytes;
+    const QByteArray& location = *locationBytes;
+    const QByteArray& password = *passwordBytes;
+    // Shown from the device's own 8-bit text, and read-only.
     SetFieldText(record.ProductName, input.productName.toLatin1().toStdString());
     if (systemName.size() > kMaxNameLength) {
         ShowError(texts::kSystemNameLength, texts::kCaptionError);

@@ -116,6 +116,29 @@ const DeviceRecord& DeviceSelection::Chosen() const {
     return table[static_cast<std::size_t>(state_.Selection.SelectedIndex)];
 }
 
+bool DeviceSelection::FindChosenAgain(std::string_view macText) {
+    const bool inMonitor = state_.Selection.SelectedInMonitor == kChosenInMonitor;
+    const DeviceTable& table = inMonitor ? state_.MonitorTable : state_.DiscoveryTable;
+    const int count = inMonitor ? lists_.monitor.RowCount() : lists_.discovery.RowCount();
+    const int chosen = state_.Selection.SelectedIndex;
+    // The entry chosen, when it still holds the device: a monitor list from a file may hold
+    // one MAC address twice.
+    if (chosen >= 0 && chosen < count &&
+        FieldText(table[static_cast<std::size_t>(chosen)].MacText) == macText) {
+        return true;
+    }
+    const std::optional<int> index = inMonitor ? FindMonitorByMac(table, count, macText)
+                                               : FindDiscoveryByMac(table, count, macText);
+    if (!index) {
+        ShowError(
+            QString(texts::kDeviceNoLongerListed)
+                .arg(QString::fromLatin1(macText.data(), static_cast<qsizetype>(macText.size()))));
+        return false;
+    }
+    state_.Selection.SelectedIndex = *index;
+    return true;
+}
+
 void DeviceSelection::ShowError(const QString& text) {
     prompts_.MessageBox(text, texts::kCaptionError, UserPrompts::Icon::Error);
 }

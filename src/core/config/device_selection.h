@@ -7,6 +7,7 @@
 #include "core/ports/user_prompts.h"
 
 #include <optional>
+#include <string_view>
 
 namespace fenwick {
 
@@ -53,6 +54,12 @@ public:
 
     // The record of the chosen device.
     const DeviceRecord& Chosen() const;
+
+    // A dialog stays open while the lists change under it (a discovery refills its list, a
+    // device is deleted), so SelectedIndex may by then name another device. Finds the device
+    // with `macText` again in the list it was chosen from and makes it SelectedIndex; false,
+    // after telling the operator, when that list no longer holds it.
+    [[nodiscard]] bool FindChosenAgain(std::string_view macText);
 
 private:
     // SelectedIndex is written from here on, even when the device turns out unusable.

@@ -1,5 +1,6 @@
 #include "password_change.h"
 
+#include "core/app/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/config/device_selection.h"
 
@@ -18,12 +19,22 @@ PasswordChange::PasswordChange(UserPrompts& prompts, DeviceSelection& selection,
                                SetRequest& request)
     : prompts_(prompts), selection_(selection), request_(request) {}
 
-SetOutcome PasswordChange::ChangePassword(const QString& original, const QString& newPassword,
-                                          const QString& confirm) {
+SetOutcome PasswordChange::ChangePassword(const QString& macText, const QString& original,
+                                          const QString& newPassword, const QString& confirm) {
+    if (!selection_.FindChosenAgain(TextView(macText.toLatin1()))) {
+        return SetOutcome::CheckFailed;
+    }
     DeviceRecord record = selection_.Chosen();
-    const QByteArray originalBytes = original.toLatin1();
-    const QByteArray newBytes = newPassword.toLatin1();
-    const QByteArray confirmBytes = confirm.toLatin1();
+    const std::optional<QByteArray> originalExact = ExactLatin1(original);
+    const std::optional<QByteArray> newExact = ExactLatin1(newPassword);
+    const std::optional<QByteArray> confirmExact = ExactLatin1(confirm);
+    if (!originalExact || !newExact || !confirmExact) {
+        ShowError(texts::kNotLatin1);
+        return SetOutcome::CheckFailed;
+    }
+    const QByteArray& originalBytes = *originalExact;
+    const QByteArray& newBytes = *newExact;
+    const QByteArray& confirmBytes = *confirmExact;
     if (!LengthFits(originalBytes)) {
         ShowError(texts::kPasswordLength);
         return SetOutcome::CheckFailed;

@@ -14,9 +14,10 @@ class PasswordChange {
 public:
     PasswordChange(UserPrompts& prompts, DeviceSelection& selection, SetRequest& request);
 
-    // "Set": checks the three fields and, when they pass, sends the request.
-    SetOutcome ChangePassword(const QString& original, const QString& newPassword,
-                              const QString& confirm);
+    // "Set" in the dialog opened for the device with `macText`: finds it again, checks the
+    // three fields and, when they pass, sends the request.
+    SetOutcome ChangePassword(const QString& macText, const QString& original,
+                              const QString& newPassword, const QString& confirm);
 
 private:
     void ShowError(const QString& text);

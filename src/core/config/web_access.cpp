@@ -44,8 +44,9 @@ bool IsDottedAddress(std::string_view text) {
 
 } // namespace
 
-WebAccess::WebAccess(ProgramState& state, UserPrompts& prompts, MainLists lists, Launcher& launcher)
-    : state_(state), prompts_(prompts), lists_(lists), launcher_(launcher) {}
+WebAccess::WebAccess(ProgramState& state, UserPrompts& prompts, UnstackedBoxes& boxes,
+                     MainLists lists, Launcher& launcher)
+    : state_(state), prompts_(prompts), boxes_(boxes), lists_(lists), launcher_(launcher) {}
 
 void WebAccess::OpenWebAccess() {
     if (!lists_.discoverySelection.SelectedRows().empty()) {
@@ -86,10 +87,13 @@ void WebAccess::OpenSelected(bool writeSelection) {
         return;
     }
     const std::string_view address = FieldText(entry.IpText);
-    if (!IsDottedAddress(address) ||
-        !launcher_.OpenInBrowser(QStringLiteral("http://") + Latin1(address))) {
+    if (!IsDottedAddress(address)) {
         ShowError(texts::kBrowserWebFail);
+        return;
     }
+    launcher_.OpenInBrowser(QStringLiteral("http://") + Latin1(address), [this] {
+        boxes_.Show(texts::kBrowserWebFail, texts::kCaptionError, UserPrompts::Icon::Error);
+    });
 }
 
 void WebAccess::ShowError(const QString& text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/app/program_state.h"
+#include "core/app/unstacked_boxes.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/launcher.h"
 #include "core/ports/user_prompts.h"
@@ -11,7 +12,10 @@ namespace fenwick {
 
 class WebAccess {
 public:
-    WebAccess(ProgramState& state, UserPrompts& prompts, MainLists lists, Launcher& launcher);
+    // A browser that fails after its start is told through `boxes`, as any box that an event
+    // raises.
+    WebAccess(ProgramState& state, UserPrompts& prompts, UnstackedBoxes& boxes, MainLists lists,
+              Launcher& launcher);
 
     // The button: refuses a selection in the Discovery List, writes SelectedIndex.
     void OpenWebAccess();
@@ -25,6 +29,7 @@ private:
 
     ProgramState& state_;
     UserPrompts& prompts_;
+    UnstackedBoxes& boxes_;
     MainLists lists_;
     Launcher& launcher_;
 };

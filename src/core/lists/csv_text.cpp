@@ -3,16 +3,52 @@
 namespace fenwick {
 namespace {
 
-// What makes a spreadsheet take a cell as a formula (or, for tab and CR, what it strips before
-// looking for one).
-bool StartsLikeAFormula(const QString& text) {
-    static const QString kStarts = QStringLiteral("=+-@\t\r");
-    return !text.isEmpty() && kStarts.contains(text.front());
+bool IsFormulaStart(QChar c) {
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@';
+}
+
+// What a spreadsheet may pass over before it looks for a formula: blanks, control characters,
+// and quotation marks, which a reader that does not see the field's quoting takes as its own.
+bool IsSkippedBeforeAFormula(QChar c) {
+    return c.unicode() <= 0x20 || c.unicode() == 0x7F ||
+           (c.unicode() >= 0x80 && c.unicode() <= 0x9F) || c == u'"';
+}
+
+// Where a reader that splits on another separator than the comma, and so does not see the
+// quotation marks, cuts the field: into cells at ";" and tabs, into rows at line breaks.
+bool IsPieceBoundary(QChar c) {
+    return c == u';' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+// Whether the piece starting at `begin` reads as a formula.
+bool PieceStartsLikeAFormula(const QString& text, qsizetype begin) {
+    qsizetype at = begin;
+    while (at < text.size() && IsSkippedBeforeAFormula(text[at]) && !IsPieceBoundary(text[at])) {
+        ++at;
+    }
+    return at < text.size() && IsFormulaStart(text[at]);
+}
+
+QString Neutralised(const QString& text) {
+    QString field;
+    field.reserve(text.size() + 1);
+    // Tab and CR first: spreadsheets strip them before they look for a formula.
+    if (!text.isEmpty() &&
+        (text.front() == u'\t' || text.front() == u'\r' || PieceStartsLikeAFormula(text, 0))) {
+        field += u'\'';
+    }
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        field += text[at];
+        if (IsPieceBoundary(text[at]) && PieceStartsLikeAFormula(text, at + 1)) {
+            field += u'\'';
+        }
+    }
+    return field;
 }
 
 bool NeedsQuotes(const QString& text) {
     for (const QChar c : text) {
-        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n') {
+        if (c == u',' || c == u'"' || IsPieceBoundary(c)) {
             return true;
         }
     }
@@ -22,7 +58,7 @@ bool NeedsQuotes(const QString& text) {
 } // namespace
 
 QString CsvField(const QString& text) {
-    QString field = StartsLikeAFormula(text) ? u'\'' + text : text;
+    QString field = Neutralised(text);
     if (!NeedsQuotes(field)) {
         return field;
     }

@@ -53,9 +53,10 @@ QString MonitorStatusText(int image) {
 }
 
 QByteArray ListsCsv(const ListViewModel& discovery, const ListViewModel& monitor) {
-    return (Section(texts::kDiscoveryListTitle, discovery, ShownText) + QStringLiteral("\r\n") +
+    return kUtf8ByteOrderMark +
+           (Section(texts::kDiscoveryListTitle, discovery, ShownText) + QStringLiteral("\r\n") +
             Section(texts::kMonitorListTitle, monitor, MonitorCellText))
-        .toUtf8();
+               .toUtf8();
 }
 
 ListExport::ListExport(UserPrompts& prompts, MainLists& lists) : prompts_(prompts), lists_(lists) {}

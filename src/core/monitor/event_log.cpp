@@ -35,12 +35,14 @@ private:
     int descriptor_;
 };
 
-constexpr mode_t kNewFileMode = 0666; // narrowed by the umask, as for any new document
+constexpr mode_t kNewFileMode = 0600; // the operator's own, whatever the umask allows
 
+// A symbolic link in the log's place is refused, not followed: it would let whoever planted it
+// have the program write wherever it may.
 int OpenOnce(const QByteArray& name, int flags) {
     int descriptor = -1;
     do {
-        descriptor = ::open(name.constData(), flags | O_CLOEXEC, kNewFileMode);
+        descriptor = ::open(name.constData(), flags | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
     } while (descriptor < 0 && errno == EINTR);
     return descriptor;
 }

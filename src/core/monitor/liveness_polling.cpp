@@ -82,9 +82,11 @@ void LivenessPolling::PollCycle() {
 }
 
 void LivenessPolling::Tick() {
-    // A box of this tick keeps the event loop running, and the ticks that fall due meanwhile
-    // run inside it, each over the whole list. Once such a later tick has run, this one has
-    // nothing left to do that would not come late or twice.
+    // A box of this tick keeps the event loop running, but the event loop never fires a timer
+    // again while that timer's callback runs. Started afresh, the tick is a new timer, and the
+    // ticks that fall due under the box run inside it, each over the whole list. Once such a
+    // later tick has run, this one has nothing left to do that would not come late or twice.
+    tick_->Start(kTickMilliseconds);
     const std::uint64_t tick = ++ticksBegun_;
     const Timestamp timestamp = FormatTimestamp(clock_);
     for (int i = 0; i < monitor_.Count() && running_ && ticksBegun_ == tick; ++i) {

@@ -3,7 +3,8 @@
 // two answers and declares those that missed three not alive. Both run on the event loop: the
 // cycle is a single-shot timer that re-arms itself, reading RefreshSeconds as each wait begins.
 // Ticks go on every 5 seconds even while a box of an earlier tick waits for the operator, so
-// that an unattended station still records every outage.
+// that an unattended station still records every outage: each tick starts its timer afresh
+// before it does anything that may open a box.
 #pragma once
 
 #include "core/app/program_state.h"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace fenwick {
 
@@ -14,9 +15,11 @@ public:
     // when it could not be started.
     virtual bool OpenInTextEditor(const QString& path) = 0;
 
-    // Starts the desktop's web browser on `url`, without waiting for it. False when it could
-    // not be started.
-    virtual bool OpenInBrowser(const QString& url) = 0;
+    // Starts the desktop's web browser on `url`, without waiting for it. `failed` runs once, on
+    // the event loop, when the browser could not be started: its starter could not run, or
+    // ended reporting a failure, which may be long after this returns (or before). It never
+    // runs once the launcher is gone.
+    virtual void OpenInBrowser(const QString& url, std::function<void()> failed) = 0;
 };
 
 } // namespace fenwick

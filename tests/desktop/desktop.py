@@ -16,7 +16,6 @@ PROPERTIES = "org.freedesktop.DBus.Properties"
 ROOT_PATH = "/org/a11y/atspi/accessible/root"
 
 # AT-SPI state bits.
-STATE_ACTIVE = 1
 STATE_ENABLED = 8
 STATE_FOCUSED = 12
 STATE_SHOWING = 25
@@ -52,10 +51,6 @@ def run(*command):
 
 def click(x, y, button=1):
     run("xdotool", "mousemove", "--sync", str(x), str(y), "click", str(button))
-
-
-def double_click(x, y):
-    run("xdotool", "mousemove", "--sync", str(x), str(y), "click", "--repeat", "2", "1")
 
 
 def type_text(text):

@@ -2,7 +2,7 @@
 as a person uses it. Every window is opened from the main window with a click, typed into,
 its buttons clicked, its boxes answered, and closed; after each step the walk checks what a
 person would see (the window in front and active, a box over the window that raised it, the
-typed characters in the field, the lists, the upgrade's bar and buttons) and what the
+typed characters in the field, the lists, the upgrade's bar and Start) and what the
 switches and files say happened.
     desktop_walk.py FENWICK CFG_FOLDER WORK_FOLDER
 Runs inside the lab (FENWICK_LAB_* variables), on DISPLAY, within a D-Bus session."""
@@ -12,8 +12,8 @@ import subprocess
 import sys
 import time
 
-from desktop import (STATE_ENABLED, STATE_FOCUSED, STATE_SHOWING, Program, WalkFailure, active_window,
-                     click, close_box, double_click, key, owner_of, stacking, type_text,
+from desktop import (STATE_ENABLED, STATE_FOCUSED, STATE_SHOWING, Program, WalkFailure,
+                     active_window, click, close_box, key, owner_of, stacking, type_text,
                      wait_for, window_geometry, window_name)
 
 FENWICK, CFG, WORK = sys.argv[1:4]
@@ -283,7 +283,7 @@ def walk_windows(program):
              lambda: state.text() == "Trigger fail", limit=5)
     wait_for("Start to be enabled again", lambda: start.has_state(STATE_ENABLED), limit=2)
 
-    step("Firmware upgrade: the transfer shows a percentage and the result is confirmed")
+    step("Firmware upgrade: the bar moves on while Start is disabled; the result is confirmed")
     # A few lost packets slow the transfer enough to watch it; the seed makes them the same
     # packets on every run.
     switch("loss", FIRST, "2", "7")

@@ -9,6 +9,7 @@
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
 #include "firmware_upgrade_dlg.h"
+#include "growing_layout.h"
 #include "left_double_click_filter.h"
 #include "owned_modal.h"
 #include "pictures.h"
@@ -18,7 +19,11 @@
 #include "ui_kestrel_dlg.h"
 
 #include <QCloseEvent>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QShowEvent>
+#include <QStyle>
+#include <algorithm>
 
 namespace fenwick {
 
@@ -26,12 +31,24 @@ CKestrelDlg::CKestrelDlg(ManagerCore& core, MessageBoxPrompts* upgradePrompts, Q
     : QDialog(parent), core_(core), upgradePrompts_(upgradePrompts),
       ui_(std::make_unique<Ui::CKestrelDlg>()) {
     ui_->setupUi(this);
-    // A top-level window of its own, in the taskbar, that can be minimised but not resized.
+    // A top-level window of its own, in the taskbar, that can be minimised, maximised and
+    // resized.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     ui_->windowLayout->setMenuBar(ui_->menuBar);
     DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
+    // It opens at the size it was laid out for; the lists take whatever is added to that.
+    growing_ =
+        std::make_unique<GrowingLayout>(*ui_->client, *ui_->discoveryList, *ui_->monitorList);
+    adjustSize();
+    const QSize laid = size();
+    ui_->client->setMinimumSize(growing_->Minimum());
+    ui_->client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    ui_->windowLayout->setSizeConstraint(QLayout::SetDefaultConstraint);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    ui_->client->installEventFilter(this);
+    resize(laid);
 
     pictures::Show(*ui_->downArrow, pictures::kDownArrow);
     SetTrapIndicator(false);
@@ -70,7 +87,8 @@ void CKestrelDlg::ConnectCommands() {
     onTrigger(ui_->monitorSaveAction, &CKestrelDlg::OnMonitorSave);
     onTrigger(ui_->monitorSaveAsAction, &CKestrelDlg::OnMonitorSaveAs);
     onTrigger(ui_->monitorLoadAction, &CKestrelDlg::OnMonitorLoad);
-    ui_->exportListsAction->setText(texts::kExportListsMenu);
+    // Its mnemonic: Alt+F, E.
+    ui_->exportListsAction->setText(QLatin1Char('&') + texts::kExportListsMenu);
     onTrigger(ui_->exportListsAction, &CKestrelDlg::OnExportLists);
     onTrigger(ui_->fileExitAction, &CKestrelDlg::OnFileExit);
     onTrigger(ui_->viewLogAction, &CKestrelDlg::OnViewLog);
@@ -114,9 +132,46 @@ void CKestrelDlg::showEvent(QShowEvent* event) {
     // again after minimising changes nothing.
     if (!initialised_ && !event->spontaneous()) {
         initialised_ = true;
+        if (const QScreen* shownOn = screen(); shownOn != nullptr) {
+            FitInto(shownOn->availableGeometry());
+        }
         OnInitDialog();
     }
     QDialog::showEvent(event);
+}
+
+void CKestrelDlg::FitInto(const QRect& available) {
+    QMargins frame(geometry().left() - frameGeometry().left(),
+                   geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(),
+                   frameGeometry().bottom() - geometry().bottom());
+    const bool framed = !frame.isNull();
+    if (!framed) {
+        // Before the window manager has framed the window its frame is not known: a title bar
+        // and thin borders are allowed for.
+        const int border = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this) + 2;
+        const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+        frame = QMargins(border, titleBar + 2 * border, border, border);
+    }
+    const QSize fitted =
+        size().boundedTo(available.marginsRemoved(frame).size()).expandedTo(minimumSize());
+    if (fitted != size()) {
+        resize(fitted);
+    }
+    QRect outer = QRect(geometry().topLeft(), fitted).marginsAdded(frame);
+    outer.moveRight(std::min(outer.right(), available.right()));
+    outer.moveBottom(std::min(outer.bottom(), available.bottom()));
+    outer.moveLeft(std::max(outer.left(), available.left()));
+    outer.moveTop(std::max(outer.top(), available.top()));
+    // A framed window moves by its frame; one not yet framed by its client area.
+    move(framed ? outer.topLeft() : outer.topLeft() + QPoint(frame.left(), frame.top()));
+}
+
+bool CKestrelDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->client && event->type() == QEvent::Resize && growing_) {
+        growing_->Place(static_cast<QResizeEvent*>(event)->size());
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CKestrelDlg::OnInitDialog() {

@@ -14,6 +14,7 @@ class CKestrelDlg;
 namespace fenwick {
 
 class CFirmwareUpgradeDlg;
+class GrowingLayout;
 class ManagerCore;
 class MessageBoxPrompts;
 
@@ -26,6 +27,10 @@ public:
                          QWidget* parent = nullptr);
     ~CKestrelDlg() override;
 
+    // Shrinks the window, no further than its smallest size, and moves it so that it and its
+    // frame fit `available` (a screen's free area). It opens at its laid-out size otherwise.
+    void FitInto(const QRect& available);
+
     // TrapIndicator: red once a trap from a monitored device has arrived, green again after
     // the traps have been viewed.
     void SetTrapIndicator(bool trapArrived);
@@ -33,6 +38,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 protected slots:
     // Command handlers, one per button, menu item and list notification. They are virtual so
@@ -71,6 +77,7 @@ private:
     ManagerCore& core_;
     MessageBoxPrompts* upgradePrompts_;
     std::unique_ptr<Ui::CKestrelDlg> ui_;
+    std::unique_ptr<GrowingLayout> growing_; // the controls at any size of the window
     // The upgrade window while it is open: at most one, as there is one transfer port.
     std::unique_ptr<CFirmwareUpgradeDlg> upgradeWindow_;
     bool initialised_ = false;

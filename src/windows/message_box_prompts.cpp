@@ -2,6 +2,7 @@
 
 #include "owned_modal.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -61,6 +62,19 @@ QString RunFileDialog(QFileDialog& dialog, const QString& filter, const QString&
 
 } // namespace
 
+QWidget* MessageBoxPrompts::CurrentOwner() const {
+    // A dialog of the owner's that is open (its own check raised the box, typically) owns the
+    // box: the box stands over it, and closing the box gives the focus back to it.
+    QWidget* modal = QApplication::activeModalWidget();
+    for (const QWidget* window = modal; window != nullptr && owner_ != nullptr;
+         window = window->parentWidget()) {
+        if (window == owner_) {
+            return modal;
+        }
+    }
+    return owner_.data();
+}
+
 class MessageBoxPrompts::RunningScope {
 public:
     explicit RunningScope(MessageBoxPrompts& prompts) : prompts_(prompts) { ++prompts_.running_; }
@@ -79,7 +93,7 @@ private:
 UserPrompts::Answer MessageBoxPrompts::MessageBox(const QString& text, const QString& caption,
                                                   Icon icon, Buttons buttons) {
     const RunningScope running(*this);
-    QMessageBox box(BoxIcon(icon), caption, text, BoxButtons(buttons), owner_.data());
+    QMessageBox box(BoxIcon(icon), caption, text, BoxButtons(buttons), CurrentOwner());
     // Texts come from files and datagrams too; they are shown as they stand, never as markup.
     box.setTextFormat(Qt::PlainText);
     switch (RunOwnedModal(box)) {
@@ -98,7 +112,7 @@ UserPrompts::Answer MessageBoxPrompts::MessageBox(const QString& text, const QSt
 
 QString MessageBoxPrompts::SaveFileName(const QString& filter, const QString& proposedName) {
     const RunningScope running(*this);
-    QFileDialog dialog(owner_.data(), QStringLiteral("Save As"));
+    QFileDialog dialog(CurrentOwner(), QStringLiteral("Save As"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // Overwriting an existing file is confirmed: QFileDialog asks unless told not to.
@@ -107,7 +121,7 @@ QString MessageBoxPrompts::SaveFileName(const QString& filter, const QString& pr
 
 QString MessageBoxPrompts::OpenFileName(const QString& filter, const QString& proposedName) {
     const RunningScope running(*this);
-    QFileDialog dialog(owner_.data(), QStringLiteral("Open"));
+    QFileDialog dialog(CurrentOwner(), QStringLiteral("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     return RunFileDialog(dialog, filter, proposedName);

@@ -16,8 +16,9 @@ class MessageBoxPrompts final : public QObject, public UserPrompts {
     Q_OBJECT
 
 public:
-    // The window the boxes and dialogs belong to. It is set once the window exists, which is
-    // after the core that uses these prompts; anything shown before then has no owner.
+    // The window the boxes and dialogs belong to, or the dialog of its own that it has open
+    // when they are raised. It is set once the window exists, which is after the core that
+    // uses these prompts; anything shown before then has no owner.
     void SetOwner(QWidget* owner) { owner_ = owner; }
 
     Answer MessageBox(const QString& text, const QString& caption, Icon icon,
@@ -35,6 +36,9 @@ signals:
 private:
     // Counts one box or dialog from its opening until it returns.
     class RunningScope;
+
+    // The owner, or its open modal dialog.
+    QWidget* CurrentOwner() const;
 
     QPointer<QWidget> owner_;
     int running_ = 0;

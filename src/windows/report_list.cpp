@@ -1,6 +1,7 @@
 #include "report_list.h"
 
 #include "core/lists/list_view_model.h"
+#include "cut_text_tip_delegate.h"
 
 #include <QHeaderView>
 #include <QTreeView>
@@ -17,6 +18,7 @@ void ShowAsReportList(QTreeView& view, ListViewModel& model, QItemSelectionModel
     view.setSelectionMode(QAbstractItemView::ExtendedSelection);
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setIconSize(QSize(16, 16));
+    view.setItemDelegate(new CutTextTipDelegate(&view));
 
     view.setModel(&model);
     // setModel gave the view a selection model of its own; the core's takes its place.
@@ -39,8 +41,17 @@ void ShowAsReportList(QTreeView& view, ListViewModel& model, QItemSelectionModel
     if (narrowest != columns.end()) {
         header.setMinimumSectionSize(std::min(header.minimumSectionSize(), narrowest->width));
     }
+    // The widths were drawn for a smaller font than a desktop's: each column is widened, where
+    // it must be, to show the longest text it holds.
+    const QFontMetrics metrics(view.font());
+    const int padding = CutTextTipDelegate::TextPadding(view);
     for (int column = 0; column < static_cast<int>(columns.size()); ++column) {
-        header.resizeSection(column, columns[static_cast<std::size_t>(column)].width);
+        const auto& described = columns[static_cast<std::size_t>(column)];
+        int width = described.width;
+        if (!described.widest.isEmpty()) {
+            width = std::max(width, metrics.horizontalAdvance(described.widest) + padding);
+        }
+        header.resizeSection(column, width);
     }
 }
 

@@ -1,6 +1,7 @@
 // A tree view made into a report-style list over a core list model: one level of rows, whole
 // rows selected, several at a time, nothing edited in place, and the model's columns with their
-// headings, alignments and widths.
+// headings, alignments and widths (wide enough for the longest text each holds); a cell whose
+// text is cut shows it whole as its tooltip.
 #pragma once
 
 class QItemSelectionModel;

@@ -182,7 +182,12 @@ void TrapInfoDlgTest::hasItsColumns() {
     QCOMPARE(headings,
              (QStringList{QStringLiteral("S"), QStringLiteral("Time"), QStringLiteral("IP"),
                           QStringLiteral("Event"), QStringLiteral(" ")}));
-    QCOMPARE(widths, (QList<int>{20, 100, 100, 800, 30}));
+    // As first drawn, or wider where the font needs it for the texts.
+    const QList<int> drawn = {20, 100, 100, 800, 30};
+    QCOMPARE(widths.size(), drawn.size());
+    for (int column = 0; column < drawn.size(); ++column) {
+        QVERIFY(widths[column] >= drawn[column]);
+    }
 }
 
 void TrapInfoDlgTest::opensEmptyWithoutTraps() {

@@ -82,7 +82,8 @@ template <class T> T* FindControl(const QWidget& window, const QString& name) {
     return nullptr;
 }
 
-// The menu item at `path` ("Option", "Refresh time", "15 secs"), or nullptr.
+// The menu item at `path` ("Option", "Refresh time", "15 secs"), or nullptr; the texts are
+// given without their mnemonic marks.
 inline QAction* FindMenuItem(const QWidget& window, const QStringList& path) {
     const QMenuBar* bar = window.findChild<QMenuBar*>();
     if (bar == nullptr) {
@@ -93,7 +94,7 @@ inline QAction* FindMenuItem(const QWidget& window, const QStringList& path) {
     for (const QString& text : path) {
         found = nullptr;
         for (QAction* item : items) {
-            if (item->text() == text) {
+            if (QString(item->text()).remove(QLatin1Char('&')) == text) {
                 found = item;
                 break;
             }

@@ -7,6 +7,7 @@ int RunIpAddressEditTests(int argc, char** argv);
 int RunKestrelDlgTests(int argc, char** argv);
 int RunMessageBoxPromptsTests(int argc, char** argv);
 int RunMonitoringCommandsTests(int argc, char** argv);
+int RunReportListTests(int argc, char** argv);
 int RunTrapInfoDlgTests(int argc, char** argv);
 
 int main(int argc, char* argv[]) {
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     failures += RunKestrelDlgTests(argc, argv);
     failures += RunMessageBoxPromptsTests(argc, argv);
     failures += RunMonitoringCommandsTests(argc, argv);
+    failures += RunReportListTests(argc, argv);
     failures += RunTrapInfoDlgTests(argc, argv);
     return failures;
 }

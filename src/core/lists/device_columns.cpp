@@ -8,15 +8,15 @@ namespace fenwick {
 std::vector<ListViewModel::Column> DiscoveryColumns() {
     const Qt::Alignment left = Qt::AlignLeft;
     return {
-        {QStringLiteral("MAC Address"), Qt::AlignHCenter, 100},
-        {QStringLiteral("IP Address"), left, 100},
-        {QStringLiteral("Protocol Version"), left, 100},
-        {QStringLiteral("Product Name"), left, 100},
-        {QStringLiteral("System Name"), left, 100},
-        {QStringLiteral("Location"), left, 100},
-        {QStringLiteral("Trap IP"), left, 100},
-        {QStringLiteral("Subnet Mask"), left, 100},
-        {QStringLiteral("Gateway"), left, 100},
+        {QStringLiteral("MAC Address"), Qt::AlignHCenter, 100, kWidestMacText},
+        {QStringLiteral("IP Address"), left, 100, kWidestAddressText},
+        {QStringLiteral("Protocol Version"), left, 100, kWidestVersionText},
+        {QStringLiteral("Product Name"), left, 100, kWidestProductName},
+        {QStringLiteral("System Name"), left, 100, kWidestName},
+        {QStringLiteral("Location"), left, 100, kWidestName},
+        {QStringLiteral("Trap IP"), left, 100, kWidestAddressText},
+        {QStringLiteral("Subnet Mask"), left, 100, kWidestAddressText},
+        {QStringLiteral("Gateway"), left, 100, kWidestAddressText},
     };
 }
 
@@ -24,15 +24,15 @@ std::vector<ListViewModel::Column> MonitorColumns() {
     const Qt::Alignment left = Qt::AlignLeft;
     return {
         {QStringLiteral("S"), Qt::AlignHCenter, 20},
-        {QStringLiteral("IP Address"), left, 80},
-        {QStringLiteral("MAC Address"), left, 100},
-        {QStringLiteral("Protocol Version"), left, 100},
-        {QStringLiteral("Product Name"), left, 100},
-        {QStringLiteral("System Name"), left, 100},
-        {QStringLiteral("Location"), left, 100},
-        {QStringLiteral("Trap IP"), left, 100},
-        {QStringLiteral("Subnet Mask"), left, 100},
-        {QStringLiteral("Gateway"), left, 100},
+        {QStringLiteral("IP Address"), left, 80, kWidestAddressText},
+        {QStringLiteral("MAC Address"), left, 100, kWidestMacText},
+        {QStringLiteral("Protocol Version"), left, 100, kWidestVersionText},
+        {QStringLiteral("Product Name"), left, 100, kWidestProductName},
+        {QStringLiteral("System Name"), left, 100, kWidestName},
+        {QStringLiteral("Location"), left, 100, kWidestName},
+        {QStringLiteral("Trap IP"), left, 100, kWidestAddressText},
+        {QStringLiteral("Subnet Mask"), left, 100, kWidestAddressText},
+        {QStringLiteral("Gateway"), left, 100, kWidestAddressText},
     };
 }
 

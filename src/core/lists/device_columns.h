@@ -47,6 +47,14 @@ constexpr int ColumnOf(const std::array<DeviceField, N>& fields, DeviceField fie
     return -1;
 }
 
+// Texts as wide as the longest each kind of column holds: the record's field widths, in the
+// widest characters each kind of text is made of (capitals for names).
+inline constexpr QLatin1String kWidestAddressText("255.255.255.255");
+inline constexpr QLatin1String kWidestMacText("000000000000");
+inline constexpr QLatin1String kWidestVersionText("255.fff.255");
+inline constexpr QLatin1String kWidestProductName("ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMN");
+inline constexpr QLatin1String kWidestName("ABCDEFGHIJKLMNOPQRST");
+
 std::vector<ListViewModel::Column> DiscoveryColumns();
 std::vector<ListViewModel::Column> MonitorColumns();
 

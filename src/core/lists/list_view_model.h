@@ -23,7 +23,10 @@ public:
     struct Column {
         QString heading;
         Qt::Alignment alignment;
-        int width; // pixels
+        int width; // pixels, in the font the widths were first drawn for
+        // A text as wide as the longest the column is meant to hold (empty: none in particular).
+        // The window widens the column to show it in the font it uses.
+        QString widest = {};
     };
 
     // One row: its key (item data), its status image (-1: none) and its column texts.

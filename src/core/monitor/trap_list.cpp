@@ -1,6 +1,7 @@
 #include "trap_list.h"
 
 #include "core/app/latin1.h"
+#include "core/lists/device_columns.h"
 #include "core/lists/list_sorter.h"
 #include "core/monitor/trap_table.h"
 
@@ -26,8 +27,10 @@ TrapList::TrapList(ProgramState& state, QObject* parent)
 std::vector<ListViewModel::Column> TrapList::TrapColumns() {
     const Qt::Alignment left = Qt::AlignLeft;
     return {
-        {QStringLiteral("S"), left, 20},   {QStringLiteral("Time"), left, 100},
-        {QStringLiteral("IP"), left, 100}, {QStringLiteral("Event"), left, 800},
+        {QStringLiteral("S"), left, 20},
+        {QStringLiteral("Time"), left, 100, QStringLiteral("00/00/0000 00:00:00")},
+        {QStringLiteral("IP"), left, 100, kWidestAddressText},
+        {QStringLiteral("Event"), left, 800},
         {QStringLiteral(" "), left, 30},
     };
 }

@@ -37,5 +37,6 @@ TEST_PACKAGES=(clang libclang-rt-14-dev clang-format sudo x11-utils python3)
 # package is installed on.
 PACKAGE_PACKAGES=(debhelper dpkg-dev lintian desktop-file-utils appstream man-db python3
     debootstrap)
-# What the lab adds: network namespaces, a virtual display and its screenshots.
-LAB_PACKAGES=(iproute2 xvfb xauth tftp-hpa)
+# What the lab adds: network namespaces, a virtual display and its screenshots; for the upgrade
+# benchmark, tftp-hpa to compare with and a session bus with the accessibility bus.
+LAB_PACKAGES=(iproute2 xvfb xauth tftp-hpa dbus-daemon at-spi2-core)

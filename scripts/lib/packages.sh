@@ -37,8 +37,8 @@ TEST_PACKAGES=(clang libclang-rt-14-dev clang-format sudo x11-utils python3)
 # package is installed on.
 PACKAGE_PACKAGES=(debhelper dpkg-dev lintian desktop-file-utils appstream man-db python3
     debootstrap)
-# What the lab adds: network namespaces, a virtual display and its screenshots; for the desktop
-# walk a window manager, real X input, D-Bus with the accessibility bus, and python3's D-Bus
-# module that reads it.
-LAB_PACKAGES=(iproute2 xvfb xauth tftp-hpa openbox xdotool x11-utils dbus at-spi2-core
-    python3-dbus)
+# What the lab adds: network namespaces, a virtual display and its screenshots; tftp-hpa for the
+# upgrade benchmark to compare with; for the desktop walk and the benchmark a window manager,
+# real X input, D-Bus with the accessibility bus, and python3's D-Bus module that reads it.
+LAB_PACKAGES=(iproute2 xvfb xauth tftp-hpa openbox xdotool x11-utils dbus dbus-daemon
+    at-spi2-core python3-dbus)

@@ -283,16 +283,17 @@ void ConfigDialogsTest::remoteIpAppliesWithEnterAndCancelsWithEscape() {
 
     // Enter on a focused "Cancel" cancels, whatever the address holds.
     bool closed = false;
-    OnNextModal([&](QWidget& dialog) {
-        FindControl<IpAddressEdit>(dialog, QStringLiteral("IP Address"))->SetAddress(0x0A4D0303);
-        auto* cancel = FindControl<QPushButton>(dialog, QStringLiteral("Cancel"));
-        dialog.activateWindow();
-        QApplication::setActiveWindow(&dialog);
-        cancel->setFocus();
-        QTest::keyClick(cancel, Qt::Key_Return);
-        closed = !dialog.isVisible();
-    });
-    Press(*rig.window, QStringLiteral("Add item"));
+    OnNextModal([&] { Press(*rig.window, QStringLiteral("Add item")); },
+                [&](QWidget& dialog) {
+                    FindControl<IpAddressEdit>(dialog, QStringLiteral("IP Address"))
+                        ->SetAddress(0x0A4D0303);
+                    auto* cancel = FindControl<QPushButton>(dialog, QStringLiteral("Cancel"));
+                    dialog.activateWindow();
+                    QApplication::setActiveWindow(&dialog);
+                    cancel->setFocus();
+                    QTest::keyClick(cancel, Qt::Key_Return);
+                    closed = !dialog.isVisible();
+                });
     QVERIFY(closed);
     QCOMPARE(rig.core->MonitorList().RowCount(), 0);
 
@@ -334,21 +335,22 @@ void ConfigDialogsTest::textsOutsideLatin1AreRefusedAsTypedOrPasted() {
     SelectUsableDevice(*rig.core);
     QString typed;
     QString pasted;
-    OnNextModal([&](QWidget& dialog) {
-        QLineEdit* edit = FindControl<QLineEdit>(dialog, field);
-        edit->clear();
-        // Typed one key at a time, each with the character it makes.
-        for (const QChar c : QStringLiteral("\u00E9\u20AC\u0142\u2192x")) {
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        }
-        typed = edit->text();
-        QGuiApplication::clipboard()->setText(QStringLiteral("ab\u20AC"));
-        edit->paste();
-        QGuiApplication::clipboard()->setText(QStringLiteral("\u00FC"));
-        edit->paste();
-        pasted = edit->text();
-    });
-    Press(*rig.window, button);
+    OnNextModal([&] { Press(*rig.window, button); },
+                [&](QWidget& dialog) {
+                    QLineEdit* edit = FindControl<QLineEdit>(dialog, field);
+                    edit->clear();
+                    // Typed one key at a time, each with the character it makes.
+                    for (const QChar c : QStringLiteral("\u00E9\u20AC\u0142\u2192x")) {
+                        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c),
+                                            Qt::NoModifier);
+                    }
+                    typed = edit->text();
+                    QGuiApplication::clipboard()->setText(QStringLiteral("ab\u20AC"));
+                    edit->paste();
+                    QGuiApplication::clipboard()->setText(QStringLiteral("\u00FC"));
+                    edit->paste();
+                    pasted = edit->text();
+                });
     QCOMPARE(typed, QStringLiteral("\u00E9x"));
     QCOMPARE(pasted, QStringLiteral("\u00E9x\u00FC"));
 }

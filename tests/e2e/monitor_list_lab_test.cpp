@@ -63,7 +63,8 @@ protected:
 
     void TriggerMenuItem(const QString& text) {
         for (QAction* action : program->Window().findChildren<QAction*>()) {
-            if (action->text() == text) {
+            // Menu texts carry their mnemonics' "&".
+            if (QString(action->text()).remove(u'&') == text) {
                 action->trigger();
                 return;
             }

@@ -16,6 +16,7 @@
 #include "fenwick-switch/value_text.h"
 #include "printed_prompts.h"
 #include "process_usage.h"
+#include "support/wait_until.h"
 #include "windows/firmware_upgrade_dlg.h"
 
 #include <QAbstractButton>
@@ -35,20 +36,7 @@ namespace {
 
 constexpr int kLimitMilliseconds = 600000;
 
-// Runs the event loop until `done` holds or `limitMs` has passed; returns whether it holds.
-bool WaitUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > limitMs) {
-            return false;
-        }
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
+using testing::WaitUntil;
 
 template <typename Widget> Widget* Named(QWidget& window, const QString& name) {
     for (Widget* widget : window.findChildren<Widget*>()) {

@@ -15,6 +15,7 @@
 #include "process_usage.h"
 #include "stored_traps.h"
 #include "storm_figures.h"
+#include "support/wait_until.h"
 #include "trap_log_reader.h"
 #include "udp_drops.h"
 
@@ -69,20 +70,7 @@ struct Options {
     int bursts = 5;
 };
 
-// Runs the event loop until `done` holds or `limitMs` has passed; returns whether it holds.
-bool WaitUntil(const std::function<bool()>& done, int limitMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > limitMs) {
-            return false;
-        }
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
+using testing::WaitUntil;
 
 // Runs the event loop until the log has stopped growing for `quietMs` (the program has caught
 // up with what arrived), or at most `limitMs`. Returns when, on `since`, it last grew, in

@@ -8,6 +8,7 @@
 #include "fenwick-switch/settings_file.h"
 #include "fenwick-switch/switch_control.h"
 #include "support/recording_prompts.h"
+#include "support/wait_until.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -36,21 +37,6 @@ inline std::optional<sim::NetworkSettings> LabSettings() {
     std::string error;
     return sim::ParseSettingsText(
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())), error);
-}
-
-// Runs the event loop until `done` holds or `limitMs` has passed; returns whether it holds.
-inline bool WaitUntil(const std::function<bool()>& done, int limitMs = 5000) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > limitMs) {
-            return false;
-        }
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
 }
 
 class LabProgram : public ::testing::Test {

@@ -12,7 +12,6 @@
 #include "ui_firmware_upgrade_dlg.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <algorithm>
 
 namespace fenwick {
@@ -76,9 +75,7 @@ void CFirmwareUpgradeDlg::OnInitDialog() {
     const ProgramState& state = core_.State();
     ui_->deviceIp->setText(Latin1(AddressText(state.Upgrade.UpgradeTargetIp)));
     ui_->deviceMac->setText(Latin1(FieldText(state.Reply.UpgradeTargetMac)));
-    const std::string_view path = FieldText(state.Upgrade.FirmwarePath);
-    ui_->firmwarePath->setText(
-        QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+    ui_->firmwarePath->setText(core_.Upgrade().PathInUse());
     core_.Tftp().ResetTransferState();
     ShowBusy();
 }
@@ -106,20 +103,20 @@ void CFirmwareUpgradeDlg::closeEvent(QCloseEvent* event) {
 
 void CFirmwareUpgradeDlg::ShowUpgradeState(const QString& text) {
     latestState_ = text;
-    latestShown_ = false;
-    if (!refresh_.isActive()) {
-        ShowLatest(); // the first change of a burst at once, the rest at the next refresh
-        refresh_.start();
-    }
+    RefreshSoon();
 }
 
 void CFirmwareUpgradeDlg::ShowProgress(quint32 sent, quint32 size) {
     const quint64 done =
         size == 0 ? kProgressSteps : quint64{std::min(sent, size)} * kProgressSteps / size;
     latestProgress_ = static_cast<int>(done);
+    RefreshSoon();
+}
+
+void CFirmwareUpgradeDlg::RefreshSoon() {
     latestShown_ = false;
     if (!refresh_.isActive()) {
-        ShowLatest();
+        ShowLatest(); // the first change of a burst at once, the rest at the next refresh
         refresh_.start();
     }
 }

@@ -42,6 +42,8 @@ private:
     void OnCancel();
     void ShowUpgradeState(const QString& text);
     void ShowProgress(quint32 sent, quint32 size);
+    // Shows what the transfer last reported now, or at the next refresh when one was just shown.
+    void RefreshSoon();
     void ShowLatest();
     void IgnoreInput(bool ignore);
     void ShowBusy();

@@ -37,8 +37,6 @@ bool TftpTransfer::StartTftpTransfer(FirmwareImage image) {
     }
     // From the clean state every end leaves; the write request's retry count is the run's.
     ResetTransferState();
-    counters_.LastBlockSent = 0;
-    counters_.FinalBlock.reset();
     counters_.RequestRetries = 0;
     image_ = std::move(image);
     counters_.FirmwareFileSize = image_.Size();

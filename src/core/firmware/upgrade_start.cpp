@@ -52,17 +52,21 @@ bool UpgradeStart::Busy() const {
 
 QString UpgradeStart::OnBrowse() {
     if (Busy()) {
-        const std::string_view inUse = FieldText(state_.Upgrade.FirmwarePath);
-        return QFile::decodeName(QByteArray(inUse.data(), static_cast<qsizetype>(inUse.size())));
+        return PathInUse();
     }
     const QString chosen = prompts_.OpenFileName(texts::kHexFileFilter, texts::kHexFileName);
     if (Busy()) {
-        return OnBrowse(); // an upgrade began while the dialog was open: its image stays
+        return PathInUse(); // an upgrade began while the dialog was open: its image stays
     }
     const QByteArray path = QFile::encodeName(chosen);
     // A path too long for the field is refused by "Start" with its reason.
     SetFieldText(state_.Upgrade.FirmwarePath, path.size() <= kMaxPathBytes ? TextView(path) : "");
     return chosen;
+}
+
+QString UpgradeStart::PathInUse() const {
+    const std::string_view path = FieldText(state_.Upgrade.FirmwarePath);
+    return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
 }
 
 void UpgradeStart::OnWaitEnded() {

@@ -40,6 +40,9 @@ public:
     // or a transfer runs it asks nothing and returns the path in use.
     QString OnBrowse();
 
+    // FirmwarePath as the Firmware Path field shows it.
+    QString PathInUse() const;
+
     bool Waiting() const { return waiting_; }
     // The wait or a transfer runs: the image and the path are fixed.
     bool Busy() const;

@@ -16,6 +16,7 @@
 #include "fenwick-switch/value_text.h"
 #include "printed_prompts.h"
 #include "process_usage.h"
+#include "support/shown_program.h"
 #include "support/wait_until.h"
 #include "windows/firmware_upgrade_dlg.h"
 
@@ -165,9 +166,9 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     PrintedPrompts prompts;
-    fenwick::FenwickProgram program({QString::fromLocal8Bit(argv[1]), {}}, &prompts);
-    program.Window().show();
-    if (!WaitUntil([&] { return program.Window().isVisible(); }, 5000)) {
+    const std::unique_ptr<fenwick::FenwickProgram> program =
+        fenwick::testing::ShowProgram(QString::fromLocal8Bit(argv[1]), &prompts);
+    if (program == nullptr) {
         std::fprintf(stderr, "the main window did not come up\n");
         return 1;
     }
@@ -177,6 +178,6 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "accessibility did not come on: is the accessibility bus running?\n");
         return 1;
     }
-    return Upgrade(program, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+    return Upgrade(*program, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
                    argc == 5 ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("admin"));
 }

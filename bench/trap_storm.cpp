@@ -15,6 +15,7 @@
 #include "process_usage.h"
 #include "stored_traps.h"
 #include "storm_figures.h"
+#include "support/shown_program.h"
 #include "support/wait_until.h"
 #include "trap_log_reader.h"
 #include "udp_drops.h"
@@ -454,13 +455,13 @@ int main(int argc, char** argv) {
     }
 
     BenchPrompts prompts;
-    fenwick::FenwickProgram program({options.cfg, {}}, &prompts);
-    program.Window().show();
-    if (!WaitUntil([&] { return program.Window().isVisible(); }, 5000)) {
+    const std::unique_ptr<fenwick::FenwickProgram> program =
+        fenwick::testing::ShowProgram(options.cfg, &prompts);
+    if (program == nullptr) {
         std::fprintf(stderr, "the main window did not come up\n");
         return 1;
     }
-    const int status = TrapStormBench(options, program, prompts).Run();
-    program.Window().close();
+    const int status = TrapStormBench(options, *program, prompts).Run();
+    program->Window().close();
     return status;
 }

@@ -14,7 +14,7 @@ CKestrelApp::CKestrelApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 CKestrelApp::~CKestrelApp() = default;
 
-bool CKestrelApp::InitInstance(const QString& configFolder) {
+void CKestrelApp::InitInstance(const QString& configFolder) {
     setWindowIcon(pictures::ApplicationIcon());
 
     program_ = std::make_unique<FenwickProgram>(GetConfigFolder(configFolder));
@@ -25,7 +25,6 @@ bool CKestrelApp::InitInstance(const QString& configFolder) {
     setQuitOnLastWindowClosed(false);
     connect(&window, &QDialog::finished, this, &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();
-    return true;
 }
 
 } // namespace fenwick

@@ -17,9 +17,9 @@ public:
     ~CKestrelApp() override;
 
     // Builds the program's state, ports and core and shows the main window, whose end ends the
-    // event loop; `configFolder` is the one --config-dir named (empty: none). Returns true: the
-    // event loop is what runs the program.
-    bool InitInstance(const QString& configFolder);
+    // event loop; `configFolder` is the one --config-dir named (empty: none). The event loop
+    // that follows is what runs the program.
+    void InitInstance(const QString& configFolder);
 
 private:
     std::unique_ptr<FenwickProgram> program_;

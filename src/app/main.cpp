@@ -2,7 +2,6 @@
 #include "kestrel_app.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 int main(int argc, char* argv[]) {
     // First the command line: --help, --version and a mistaken option answer here, with no
@@ -16,6 +15,7 @@ int main(int argc, char* argv[]) {
     }
 
     fenwick::CKestrelApp app(argc, argv);
-    // As with any application object: an event loop of its own runs only when asked for.
-    return app.InitInstance(commandLine.configFolder) ? fenwick::CKestrelApp::exec() : EXIT_SUCCESS;
+    app.InitInstance(commandLine.configFolder);
+    // Until the main window closes.
+    return fenwick::CKestrelApp::exec();
 }

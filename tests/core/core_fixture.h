@@ -2,12 +2,9 @@
 // datagrams.
 #pragma once
 
-#include "codec/definition_file.h"
 #include "codec/record_builders.h"
-#include "core/app/manager_core.h"
-#include "support/port_doubles.h"
+#include "support/core_rig.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
@@ -70,15 +67,12 @@ struct AgentReply {
     }
 };
 
-class CoreFixture : public ::testing::Test, protected PortDoubles {
+class CoreFixture : public ::testing::Test, protected CoreRig {
 protected:
     void SetUp() override { WriteDefinition(EncodeDefinitionFile(kTestKey, kTestBasePort)); }
 
     void WriteDefinition(const std::vector<std::uint8_t>& bytes) {
-        ASSERT_TRUE(QDir().mkpath(Folder()));
-        QFile file(Folder() + QStringLiteral("/define.ecf"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        ASSERT_TRUE(WriteDefinitionFile(Folder(), bytes));
     }
 
     QString Folder() const { return root.path() + QStringLiteral("/cfg"); }
@@ -87,11 +81,9 @@ protected:
     QString siteFolder;
 
     ManagerCore& Start() {
-        core = std::make_unique<ManagerCore>(
-            *state, Ports(),
-            ConfigFolders{configFolder.isEmpty() ? Folder() : configFolder, siteFolder},
-            kApplicationName);
-        core->Initialise();
+        BuildCore(ConfigFolders{configFolder.isEmpty() ? Folder() : configFolder, siteFolder},
+                  kApplicationName)
+            .Initialise();
         return *core;
     }
 
@@ -109,8 +101,6 @@ protected:
     }
 
     QTemporaryDir root;
-    std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
-    std::unique_ptr<ManagerCore> core;
 };
 
 } // namespace fenwick::testing

@@ -2,13 +2,13 @@
 // matching the lab's switches, and the lab's switch settings to compare against.
 #pragma once
 
-#include "app/fenwick_program.h"
 #include "codec/text_forms.h"
 #include "core/lists/device_columns.h"
 #include "fenwick-switch/settings_file.h"
 #include "fenwick-switch/switch_control.h"
+#include "support/core_rig.h"
 #include "support/recording_prompts.h"
-#include "support/wait_until.h"
+#include "support/shown_program.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -47,17 +47,9 @@ protected:
             GTEST_SKIP() << "not inside the lab (FENWICK_LAB_CONFIG)";
         }
         lab = *settings;
-        const QString cfg = ConfigFolder();
-        ASSERT_TRUE(QDir().mkpath(cfg));
-        QFile definition(cfg + QStringLiteral("/define.ecf"));
-        ASSERT_TRUE(definition.open(QIODevice::WriteOnly));
-        const auto bytes = EncodeDefinitionFile(lab.agentKey, lab.basePort);
-        definition.write(reinterpret_cast<const char*>(bytes.data()),
-                         static_cast<qint64>(bytes.size()));
-        definition.close();
-        program = std::make_unique<FenwickProgram>(ConfigFolders{cfg, {}}, &prompts);
-        program->Window().show();
-        ASSERT_TRUE(WaitUntil([&] { return program->Window().isVisible(); }));
+        ASSERT_TRUE(WriteDefinitionFile(ConfigFolder(), lab.agentKey, lab.basePort));
+        program = ShowProgram(ConfigFolder(), &prompts);
+        ASSERT_NE(program, nullptr) << "the main window did not come up";
     }
 
     void TearDown() override {

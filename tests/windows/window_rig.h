@@ -2,10 +2,7 @@
 // and the helpers the window tests share.
 #pragma once
 
-#include "codec/definition_file.h"
-#include "core/app/manager_core.h"
-#include "core/state/program_state.h"
-#include "support/port_doubles.h"
+#include "support/core_rig.h"
 #include "windows/message_box_prompts.h"
 
 #include <QApplication>
@@ -29,32 +26,17 @@ namespace fenwick::testing {
 inline constexpr std::uint32_t kRigAgentKey = 0x5EED1234;
 inline constexpr std::uint16_t kRigBasePort = 47000;
 
-template <class Window> class WindowRig : public PortDoubles {
+template <class Window> class WindowRig : public CoreRig {
 public:
     // Writes the definition file, builds the core and the window and shows it, which runs the
     // window's initialisation. False when the cfg folder could not be written. With
     // `upgradeBoxes`, the upgrade window's boxes are real ones (the main window's stay recorded).
     bool Open(MessageBoxPrompts* upgradeBoxes = nullptr) {
         const QString folder = root_.path() + QStringLiteral("/cfg");
-        if (!root_.isValid() || !QDir().mkpath(folder)) {
+        if (!root_.isValid() || !WriteDefinitionFile(folder, kRigAgentKey, kRigBasePort)) {
             return false;
         }
-        QFile file(folder + QStringLiteral("/define.ecf"));
-        const std::vector<std::uint8_t> bytes = EncodeDefinitionFile(kRigAgentKey, kRigBasePort);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(reinterpret_cast<const char*>(bytes.data()),
-                       static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-            return false;
-        }
-        file.close();
-        ManagerCore::Ports ports = Ports();
-        UserPrompts& upgradeWindowBoxes =
-            upgradeBoxes != nullptr ? *upgradeBoxes : ports.upgradePrompts;
-        core = std::make_unique<ManagerCore>(
-            *state_,
-            ManagerCore::Ports{ports.prompts, ports.sockets, ports.timers, ports.clock,
-                               ports.launcher, ports.localAddresses, upgradeWindowBoxes},
-            ConfigFolders{folder, {}}, QStringLiteral("fenwick"));
+        BuildCore(ConfigFolders{folder, {}}, QStringLiteral("fenwick"), upgradeBoxes);
         if constexpr (std::is_constructible_v<Window, ManagerCore&, MessageBoxPrompts*>) {
             window = std::make_unique<Window>(*core, upgradeBoxes);
         } else {
@@ -64,12 +46,10 @@ public:
         return true;
     }
 
-    std::unique_ptr<ManagerCore> core;
     std::unique_ptr<Window> window;
 
 private:
     QTemporaryDir root_;
-    std::unique_ptr<ProgramState> state_ = std::make_unique<ProgramState>();
 };
 
 // The first widget of type T in `window` whose accessible name is `name`, or nullptr.

@@ -1,6 +1,7 @@
 #include "reply_checks.h"
 
 #include "packet_header.h"
+#include "reply_texts.h"
 #include "text_forms.h"
 
 namespace fenwick {
@@ -68,15 +69,15 @@ ReplyVerdict CheckReplyHeader(std::span<const std::uint8_t> datagram, std::uint3
 std::string_view ReplyErrorMessage(int errorCode) {
     switch (errorCode) {
     case 1:
-        return "Device return : protocol version Error";
+        return texts::kDeviceProtocolVersionError;
     case 2:
-        return "Device return : password error";
+        return texts::kDevicePasswordError;
     case 3:
-        return "Device return : command Error";
+        return texts::kDeviceCommandError;
     case 4:
-        return "Device return : parameters Error";
+        return texts::kDeviceParametersError;
     default:
-        return "Device return : unknow error";
+        return texts::kDeviceUnknownError;
     }
 }
 

@@ -49,7 +49,7 @@ struct ReplyVerdict {
 ReplyVerdict CheckReplyHeader(std::span<const std::uint8_t> datagram, std::uint32_t sourceIp,
                               ReplyContext& context, DeviceRecord& record);
 
-// The text shown for a reply's error code 1 to 15.
+// The text shown for a reply's error code 1 to 15 (codec/reply_texts.h).
 std::string_view ReplyErrorMessage(int errorCode);
 
 } // namespace fenwick

@@ -1,8 +1,7 @@
 #include "configuration_set_dlg.h"
 
 #include "core/config/configuration_set.h"
-#include "dialog_units.h"
-#include "enter_escape_filter.h"
+#include "dialog_setup.h"
 #include "latin1_validator.h"
 #include "ui_configuration_set_dlg.h"
 
@@ -12,14 +11,7 @@ CConfigurationSetDlg::CConfigurationSetDlg(ConfigurationSet& configuration, QWid
     : QDialog(parent), configuration_(configuration),
       ui_(std::make_unique<Ui::CConfigurationSetDlg>()) {
     ui_->setupUi(this);
-    // A fixed frame with a caption and a close box.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
-    ui_->ipAddress->SetLabel(QStringLiteral("IP Address"));
-    ui_->subnetMask->SetLabel(QStringLiteral("Subnet mask"));
-    ui_->gateway->SetLabel(QStringLiteral("Gateway"));
-    ui_->setTrapTo->SetLabel(QStringLiteral("Set trap to"));
+    SetUpDialog(*this, *ui_->client, DialogFrame::Fixed, DialogKeys::Ignored);
     auto* latin1 = new Latin1Validator(this);
     for (QLineEdit* field : {ui_->systemName, ui_->location, ui_->password}) {
         field->setValidator(latin1);
@@ -28,7 +20,6 @@ CConfigurationSetDlg::CConfigurationSetDlg(ConfigurationSet& configuration, QWid
 
     connect(ui_->setButton, &QPushButton::clicked, this, &CConfigurationSetDlg::OnSet);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    EnterEscapeFilter::Install(*this);
     ui_->ipAddress->setFocus();
 }
 

@@ -2,9 +2,7 @@
 
 #include "core/firmware/tftp_transfer.h"
 #include "core/firmware/upgrade_start.h"
-#include "core/support/latin1.h"
-#include "dialog_units.h"
-#include "enter_escape_filter.h"
+#include "dialog_setup.h"
 #include "message_box_prompts.h"
 #include "ui_firmware_upgrade_dlg.h"
 
@@ -22,11 +20,8 @@ CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(UpgradeStart& start, MessageBoxPrompts*
     : QDialog(nullptr), start_(start), prompts_(prompts),
       ui_(std::make_unique<Ui::CFirmwareUpgradeDlg>()) {
     ui_->setupUi(this);
-    // A window of its own with a caption and a close box; no owner, so nothing blocks the main
-    // window.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
+    // A window of its own, without owner, so nothing blocks the main window.
+    SetUpDialog(*this, *ui_->client, DialogFrame::OwnWindow, DialogKeys::Ignored);
     if (prompts_ != nullptr) {
         prompts_->SetOwner(this);
         connect(prompts_, &MessageBoxPrompts::allReturned, this, [this] {
@@ -61,7 +56,6 @@ CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(UpgradeStart& start, MessageBoxPrompts*
         IgnoreInput(false);
         CloseWhenFree();
     });
-    EnterEscapeFilter::Install(*this);
     ui_->cancelButton->setFocus();
 }
 

@@ -6,8 +6,7 @@
 #include "configuration_set_dlg.h"
 #include "core/app/manager_core.h"
 #include "core/lists/list_texts.h"
-#include "dialog_units.h"
-#include "enter_escape_filter.h"
+#include "dialog_setup.h"
 #include "firmware_upgrade_dlg.h"
 #include "growing_layout.h"
 #include "left_double_click_filter.h"
@@ -31,13 +30,8 @@ CKestrelDlg::CKestrelDlg(ManagerCore& core, MessageBoxPrompts* upgradePrompts, Q
     : QDialog(parent), core_(core), upgradePrompts_(upgradePrompts),
       ui_(std::make_unique<Ui::CKestrelDlg>()) {
     ui_->setupUi(this);
-    // A top-level window of its own, in the taskbar, that can be minimised, maximised and
-    // resized.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     ui_->windowLayout->setMenuBar(ui_->menuBar);
-    DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
+    SetUpDialog(*this, *ui_->client, DialogFrame::MainWindow, DialogKeys::Ignored);
     // It opens at the size it was laid out for; the lists take whatever is added to that.
     growing_ =
         std::make_unique<GrowingLayout>(*ui_->client, *ui_->discoveryList, *ui_->monitorList);
@@ -61,7 +55,6 @@ CKestrelDlg::CKestrelDlg(ManagerCore& core, MessageBoxPrompts* upgradePrompts, Q
     ConnectCommands();
     connect(&core_.Indicator(), &TrapIndicator::trapIndicatorChanged, this,
             &CKestrelDlg::SetTrapIndicator);
-    EnterEscapeFilter::Install(*this);
 }
 
 CKestrelDlg::~CKestrelDlg() = default;

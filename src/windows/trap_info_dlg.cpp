@@ -1,7 +1,7 @@
 #include "trap_info_dlg.h"
 
 #include "core/monitor/trap_list.h"
-#include "dialog_units.h"
+#include "dialog_setup.h"
 #include "pictures.h"
 #include "report_list.h"
 #include "status_image_delegate.h"
@@ -14,10 +14,8 @@ namespace fenwick {
 CTrapInfoDlg::CTrapInfoDlg(TrapList& traps, QWidget* parent)
     : QDialog(parent), traps_(traps), ui_(std::make_unique<Ui::CTrapInfoDlg>()) {
     ui_->setupUi(this);
-    // A fixed frame with a caption and a close box.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    DialogUnits(QFontMetrics(font(), this)).Lay(*ui_->client);
+    // Enter and Escape close it, as "OK" does.
+    SetUpDialog(*this, *ui_->client, DialogFrame::Fixed, DialogKeys::Standard);
     OnInitDialog();
 
     connect(ui_->trapList, &QTreeView::clicked, this, &CTrapInfoDlg::OnClickList);

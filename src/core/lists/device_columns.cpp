@@ -1,6 +1,7 @@
 #include "device_columns.h"
 
 #include "codec/text_forms.h"
+#include "core/lists/list_texts.h"
 #include "core/support/latin1.h"
 
 namespace fenwick {
@@ -8,31 +9,31 @@ namespace fenwick {
 std::vector<ListViewModel::Column> DiscoveryColumns() {
     const Qt::Alignment left = Qt::AlignLeft;
     return {
-        {QStringLiteral("MAC Address"), Qt::AlignHCenter, 100, kWidestMacText},
-        {QStringLiteral("IP Address"), left, 100, kWidestAddressText},
-        {QStringLiteral("Protocol Version"), left, 100, kWidestVersionText},
-        {QStringLiteral("Product Name"), left, 100, kWidestProductName},
-        {QStringLiteral("System Name"), left, 100, kWidestName},
-        {QStringLiteral("Location"), left, 100, kWidestName},
-        {QStringLiteral("Trap IP"), left, 100, kWidestAddressText},
-        {QStringLiteral("Subnet Mask"), left, 100, kWidestAddressText},
-        {QStringLiteral("Gateway"), left, 100, kWidestAddressText},
+        {texts::kHeadingMac, Qt::AlignHCenter, 100, kWidestMacText},
+        {texts::kHeadingIp, left, 100, kWidestAddressText},
+        {texts::kHeadingVersion, left, 100, kWidestVersionText},
+        {texts::kHeadingProduct, left, 100, kWidestProductName},
+        {texts::kHeadingSystemName, left, 100, kWidestName},
+        {texts::kHeadingLocation, left, 100, kWidestName},
+        {texts::kHeadingTrapIp, left, 100, kWidestAddressText},
+        {texts::kHeadingMask, left, 100, kWidestAddressText},
+        {texts::kHeadingGateway, left, 100, kWidestAddressText},
     };
 }
 
 std::vector<ListViewModel::Column> MonitorColumns() {
     const Qt::Alignment left = Qt::AlignLeft;
     return {
-        {QStringLiteral("S"), Qt::AlignHCenter, 20},
-        {QStringLiteral("IP Address"), left, 80, kWidestAddressText},
-        {QStringLiteral("MAC Address"), left, 100, kWidestMacText},
-        {QStringLiteral("Protocol Version"), left, 100, kWidestVersionText},
-        {QStringLiteral("Product Name"), left, 100, kWidestProductName},
-        {QStringLiteral("System Name"), left, 100, kWidestName},
-        {QStringLiteral("Location"), left, 100, kWidestName},
-        {QStringLiteral("Trap IP"), left, 100, kWidestAddressText},
-        {QStringLiteral("Subnet Mask"), left, 100, kWidestAddressText},
-        {QStringLiteral("Gateway"), left, 100, kWidestAddressText},
+        {texts::kHeadingStatus, Qt::AlignHCenter, 20},
+        {texts::kHeadingIp, left, 80, kWidestAddressText},
+        {texts::kHeadingMac, left, 100, kWidestMacText},
+        {texts::kHeadingVersion, left, 100, kWidestVersionText},
+        {texts::kHeadingProduct, left, 100, kWidestProductName},
+        {texts::kHeadingSystemName, left, 100, kWidestName},
+        {texts::kHeadingLocation, left, 100, kWidestName},
+        {texts::kHeadingTrapIp, left, 100, kWidestAddressText},
+        {texts::kHeadingMask, left, 100, kWidestAddressText},
+        {texts::kHeadingGateway, left, 100, kWidestAddressText},
     };
 }
 

@@ -36,4 +36,17 @@ inline constexpr QLatin1String kStatusUnknown("unknown");
 // %1 the file's path, %2 why.
 inline constexpr QLatin1String kListsFileUnwritable("Lists file cannot be written: %1\n%2");
 
+// The column headings of the Discovery List and the Monitor List ("S": the Monitor List's status
+// image).
+inline constexpr QLatin1String kHeadingStatus("S");
+inline constexpr QLatin1String kHeadingMac("MAC Address");
+inline constexpr QLatin1String kHeadingIp("IP Address");
+inline constexpr QLatin1String kHeadingVersion("Protocol Version");
+inline constexpr QLatin1String kHeadingProduct("Product Name");
+inline constexpr QLatin1String kHeadingSystemName("System Name");
+inline constexpr QLatin1String kHeadingLocation("Location");
+inline constexpr QLatin1String kHeadingTrapIp("Trap IP");
+inline constexpr QLatin1String kHeadingMask("Subnet Mask");
+inline constexpr QLatin1String kHeadingGateway("Gateway");
+
 } // namespace fenwick::texts

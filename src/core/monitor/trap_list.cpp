@@ -2,6 +2,7 @@
 
 #include "core/lists/device_columns.h"
 #include "core/lists/list_sorter.h"
+#include "core/monitor/monitor_texts.h"
 #include "core/monitor/trap_table.h"
 #include "core/support/latin1.h"
 
@@ -27,11 +28,11 @@ TrapList::TrapList(ProgramState& state, QObject* parent)
 std::vector<ListViewModel::Column> TrapList::TrapColumns() {
     const Qt::Alignment left = Qt::AlignLeft;
     return {
-        {QStringLiteral("S"), left, 20},
-        {QStringLiteral("Time"), left, 100, QStringLiteral("00/00/0000 00:00:00")},
-        {QStringLiteral("IP"), left, 100, kWidestAddressText},
-        {QStringLiteral("Event"), left, 800},
-        {QStringLiteral(" "), left, 30},
+        {texts::kTrapHeadingImage, left, 20},
+        {texts::kTrapHeadingTime, left, 100, QStringLiteral("00/00/0000 00:00:00")},
+        {texts::kTrapHeadingIp, left, 100, kWidestAddressText},
+        {texts::kTrapHeadingEvent, left, 800},
+        {texts::kTrapHeadingBlank, left, 30},
     };
 }
 

@@ -1,7 +1,8 @@
 // What the agent protocol's parts (sockets, definition file, discovery and the reply stores)
 // say to the operator. These texts are shown exactly as written here, odd spellings and
 // trailing blanks included: operators' notes and scripts match on them. Do not correct them.
-// The devices' own error messages ("Device return : ...") stand in codec/reply_checks.cpp.
+// The devices' own error messages ("Device return : ...") stand in codec/reply_texts.h, since
+// the codec maps the error codes to them.
 #pragma once
 
 #include "core/support/support_texts.h"

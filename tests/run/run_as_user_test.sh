@@ -18,6 +18,11 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 # shellcheck source=scripts/lib/private_display.sh
 . "$root/scripts/lib/private_display.sh"
+# shellcheck source=scripts/lib/presets.sh
+. "$root/scripts/lib/presets.sh"
+# The build the run command uses, and its place inside the repository (and so in the copy).
+build=$(preset_dir gcc)
+build_part=${build#"$root"/}
 
 skip() {
     echo "run command test skipped: $*"
@@ -93,8 +98,8 @@ copy="$work/repo"
 mkdir -p "$copy/build"
 tar -C "$root" --exclude=./build --exclude=./.git --exclude=./fuzz-out -cf - . |
     tar -C "$copy" -xf -
-[ ! -f "$root/build/gcc/CMakeCache.txt" ] ||
-    tar -C "$root/build" --exclude=./gcc/Testing -cf - gcc | tar -C "$copy/build" -xf -
+[ ! -f "$build/CMakeCache.txt" ] ||
+    tar -C "$root" --exclude="$build_part/Testing" -cf - "$build_part" | tar -C "$copy" -xf -
 chown -R "$uid:$gid" "$copy"
 # Touched after the stamp, so that the run must compile and link them again.
 touch "$work/stamp"
@@ -260,7 +265,7 @@ wait_run
 [ "$run_status" -eq 0 ] || fail "closing the window ended the run with $run_status: $(cat "$work/close.log")"
 check_lab_gone
 for built in src/app/fenwick tools/fenwick-define/fenwick-define; do
-    [ "$copy/build/gcc/$built" -nt "$work/stamp" ] || fail "$built was not rebuilt by the run"
+    [ "$copy/$build_part/$built" -nt "$work/stamp" ] || fail "$built was not rebuilt by the run"
 done
 [ -s "$copy/build/demo/cfg/define.ecf" ] || fail "no define.ecf written for the demo"
 foreign=$(find "$copy/build" ! -user "$uid" -print | head -5)

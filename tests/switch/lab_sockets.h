@@ -5,6 +5,7 @@
 
 #include "codec/packet_header.h"
 #include "codec/text_forms.h"
+#include "fenwick-switch/receive_buffers.h"
 #include "fenwick-switch/unique_fd.h"
 
 #include <arpa/inet.h>
@@ -76,30 +77,17 @@ inline std::optional<Datagram> Receive(int fd, Clock::time_point deadline) {
     }
     Datagram d;
     d.bytes.resize(kMaxDatagramLength);
-    sockaddr_in source{};
-    iovec iov{d.bytes.data(), d.bytes.size()};
-    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(timespec))];
-    msghdr message{};
-    message.msg_name = &source;
-    message.msg_namelen = sizeof source;
-    message.msg_iov = &iov;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    const ssize_t got = recvmsg(fd, &message, 0);
+    ReceiveBuffers<timespec> buffers(d.bytes, SOL_SOCKET, SCM_TIMESTAMPNS);
+    const ssize_t got = buffers.Receive(fd, 0);
     if (got < 0) {
         return std::nullopt;
     }
-    for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
-        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS) {
-            timespec stamp;
-            std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
-            d.arrival = std::chrono::seconds(stamp.tv_sec) + Nanoseconds(stamp.tv_nsec);
-        }
+    if (const std::optional<timespec> stamp = buffers.Control()) {
+        d.arrival = std::chrono::seconds(stamp->tv_sec) + Nanoseconds(stamp->tv_nsec);
     }
     d.bytes.resize(static_cast<std::size_t>(got));
-    d.source = ntohl(source.sin_addr.s_addr);
-    d.sourcePort = ntohs(source.sin_port);
+    d.source = ntohl(buffers.Source().sin_addr.s_addr);
+    d.sourcePort = ntohs(buffers.Source().sin_port);
     return d;
 }
 

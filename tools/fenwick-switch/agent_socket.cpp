@@ -2,6 +2,7 @@
 
 #include "codec/packet_header.h"
 #include "codec/text_forms.h"
+#include "receive_buffers.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -71,36 +72,21 @@ std::uint16_t AgentSocket::LocalPort() const {
 
 int AgentSocket::Receive(ReceivedDatagram& out) {
     out.bytes.resize(kMaxDatagramLength);
-    sockaddr_in source{};
-    iovec iov{out.bytes.data(), out.bytes.size()};
-    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(in_pktinfo))];
-    msghdr message{};
-    message.msg_name = &source;
-    message.msg_namelen = sizeof source;
-    message.msg_iov = &iov;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
+    ReceiveBuffers<in_pktinfo> buffers(out.bytes, IPPROTO_IP, IP_PKTINFO);
     for (;;) {
-        const ssize_t length = recvmsg(fd_.Get(), &message, MSG_DONTWAIT);
+        const ssize_t length = buffers.Receive(fd_.Get(), MSG_DONTWAIT);
         if (length < 0) {
             return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
         }
-        if ((message.msg_flags & MSG_TRUNC) != 0) {
-            message.msg_controllen = sizeof control;
-            message.msg_namelen = sizeof source;
+        if (buffers.Truncated()) {
             continue;
         }
         out.bytes.resize(static_cast<std::size_t>(length));
-        out.source = ntohl(source.sin_addr.s_addr);
-        out.sourcePort = ntohs(source.sin_port);
+        out.source = ntohl(buffers.Source().sin_addr.s_addr);
+        out.sourcePort = ntohs(buffers.Source().sin_port);
         out.destination = 0;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
-            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
-                in_pktinfo info;
-                std::memcpy(&info, CMSG_DATA(c), sizeof info);
-                out.destination = ntohl(info.ipi_addr.s_addr);
-            }
+        if (const std::optional<in_pktinfo> info = buffers.Control()) {
+            out.destination = ntohl(info->ipi_addr.s_addr);
         }
         return 1;
     }

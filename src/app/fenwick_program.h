@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/app/manager_core.h"
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "platform/desktop_launcher.h"
 #include "platform/posix_datagram_socket.h"
 #include "platform/qt_timers.h"

@@ -2,7 +2,7 @@
 
 #include "codec/device_record.h"
 #include "codec/text_forms.h"
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "core/app/manager_core.h"
 #include "core/firmware/tftp_transfer.h"
 #include "core/firmware/upgrade_start.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "codec/text_forms.h"
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "core_fixture.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // switch is logged byte for byte, stored, listed in the trap window and turns the
 // TrapIndicator red; a trap from any other address leaves no trace.
 #include "codec/device_record.h"
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "event_log_file.h"
 #include "lab_program.h"
 #include "windows/trap_info_dlg.h"

@@ -4,7 +4,7 @@
 
 #include "codec/definition_file.h"
 #include "core/app/manager_core.h"
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "support/port_doubles.h"
 #include "windows/message_box_prompts.h"
 

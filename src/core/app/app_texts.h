@@ -1,26 +1,16 @@
-// What the program says to the operator at start-up, and the captions every subsystem's boxes
-// share. These texts are shown exactly as written here, odd spellings, blanks and line breaks
-// included: operators' notes and scripts match on them. Do not correct them.
+// What the program says to the operator at start-up. These texts are shown exactly as written
+// here, odd spellings, blanks and line breaks included: operators' notes and scripts match on
+// them. Do not correct them.
 #pragma once
+
+#include "core/support/support_texts.h"
 
 #include <QLatin1String>
 
 namespace fenwick::texts {
 
-inline constexpr QLatin1String kCaptionError("Error");
-inline constexpr QLatin1String kCaptionInformation("Information");
-inline constexpr QLatin1String kCaptionWarning("Warning");
-
 inline constexpr QLatin1String kApplicationFail("It will cause the application fail\n ");
 // Follows kApplicationFail in its box: %1 the folders searched for define.ecf, one a line.
 inline constexpr QLatin1String kDefinitionLookedIn("\ndefine.ecf looked for in:\n%1");
-
-// Start-up, a configuration folder that is not the operator's own; %1 the folder.
-inline constexpr QLatin1String
-    kFolderWritableByOthers("The configuration folder %1 can be written by other users: they "
-                            "could change the files Fenwick reads and writes there.");
-inline constexpr QLatin1String
-    kFolderOwnedByOther("The configuration folder %1 belongs to another user: they could change "
-                        "the files Fenwick reads and writes there.");
 
 } // namespace fenwick::texts

@@ -1,8 +1,6 @@
 #include "manager_core.h"
 
 #include "core/app/app_texts.h"
-#include "core/app/folder_trust.h"
-#include "core/app/latin1.h"
 #include "core/config/device_selection.h"
 #include "core/config/password_change.h"
 #include "core/config/remote_addition.h"
@@ -25,6 +23,8 @@
 #include "core/protocol/discovery_service.h"
 #include "core/protocol/protocol_sockets.h"
 #include "core/protocol/reply_dispatcher.h"
+#include "core/support/folder_trust.h"
+#include "core/support/latin1.h"
 
 namespace fenwick {
 

@@ -2,8 +2,6 @@
 // dispatcher, and the commands. The window forwards user actions here and shows the models.
 #pragma once
 
-#include "core/app/program_state.h"
-#include "core/app/unstacked_boxes.h"
 #include "core/config/configuration_set.h"
 #include "core/config/set_request.h"
 #include "core/lists/list_selection.h"
@@ -18,6 +16,8 @@
 #include "core/ports/local_addresses.h"
 #include "core/ports/timers.h"
 #include "core/ports/user_prompts.h"
+#include "core/state/program_state.h"
+#include "core/support/unstacked_boxes.h"
 
 #include <QObject>
 #include <QString>

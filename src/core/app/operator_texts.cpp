@@ -7,3 +7,4 @@
 #include "core/lists/list_texts.h"
 #include "core/monitor/monitor_texts.h"
 #include "core/protocol/protocol_texts.h"
+#include "core/support/support_texts.h"

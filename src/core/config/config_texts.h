@@ -4,7 +4,7 @@
 // Do not correct them.
 #pragma once
 
-#include "core/app/app_texts.h"
+#include "core/support/support_texts.h"
 
 namespace fenwick::texts {
 

@@ -1,7 +1,7 @@
 #include "configuration_set.h"
 
 #include "codec/validation.h"
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/config/device_selection.h"
 

@@ -2,7 +2,7 @@
 // selected in the two lists, and whether the chosen device's agent can take the command.
 #pragma once
 
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/user_prompts.h"
 

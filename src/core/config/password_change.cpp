@@ -1,6 +1,6 @@
 #include "password_change.h"
 
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/config/device_selection.h"
 

@@ -2,7 +2,7 @@
 
 #include "codec/info_field.h"
 #include "codec/packet_header.h"
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/monitor/request_accounting.h"

@@ -3,7 +3,7 @@
 // itself by the MAC address in the header.
 #pragma once
 
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "core/ports/user_prompts.h"
 
 #include <QString>

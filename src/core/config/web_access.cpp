@@ -1,7 +1,7 @@
 #include "web_access.h"
 
 #include "codec/device_tables.h"
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/lists/device_columns.h"
 

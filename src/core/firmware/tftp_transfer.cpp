@@ -2,7 +2,7 @@
 
 #include "codec/device_record.h"
 #include "codec/tftp_packets.h"
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "core/firmware/firmware_texts.h"
 #include "core/firmware/upgrade_confirmation.h"
 

@@ -18,8 +18,8 @@
 // transfer can end or move on: a handler shows its box last, or checks again after it.
 #pragma once
 
-#include "core/app/program_state.h"
-#include "core/app/unstacked_boxes.h"
+#include "core/state/program_state.h"
+#include "core/support/unstacked_boxes.h"
 #include "core/firmware/firmware_image.h"
 #include "core/monitor/event_log.h"
 #include "core/ports/datagram_socket.h"

@@ -6,8 +6,8 @@
 // upgrade may be launched (there is one flag for the answer and one result box to come).
 #pragma once
 
-#include "core/app/program_state.h"
-#include "core/app/unstacked_boxes.h"
+#include "core/state/program_state.h"
+#include "core/support/unstacked_boxes.h"
 #include "core/ports/timers.h"
 
 #include <memory>

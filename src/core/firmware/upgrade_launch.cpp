@@ -1,7 +1,7 @@
 #include "upgrade_launch.h"
 
 #include "codec/validation.h"
-#include "core/app/app_texts.h"
+#include "core/support/support_texts.h"
 #include "core/config/device_selection.h"
 #include "core/firmware/firmware_texts.h"
 #include "core/firmware/upgrade_confirmation.h"

@@ -2,7 +2,7 @@
 // its upgrade window opens.
 #pragma once
 
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/local_addresses.h"
 #include "core/ports/user_prompts.h"

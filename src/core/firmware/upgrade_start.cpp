@@ -1,8 +1,8 @@
 #include "upgrade_start.h"
 
 #include "codec/upgrade_trigger.h"
-#include "core/app/app_texts.h"
-#include "core/app/latin1.h"
+#include "core/support/support_texts.h"
+#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/firmware/firmware_texts.h"
 #include "core/firmware/tftp_transfer.h"

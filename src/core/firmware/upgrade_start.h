@@ -4,7 +4,7 @@
 // upgrade window ignores input until it ends.
 #pragma once
 
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "core/firmware/firmware_image.h"
 #include "core/ports/timers.h"
 #include "core/ports/user_prompts.h"

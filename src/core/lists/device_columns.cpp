@@ -1,7 +1,7 @@
 #include "device_columns.h"
 
 #include "codec/text_forms.h"
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 
 namespace fenwick {
 

@@ -3,7 +3,7 @@
 // blanks included: operators' notes and scripts match on them. Do not correct them.
 #pragma once
 
-#include "core/app/app_texts.h"
+#include "core/support/support_texts.h"
 
 namespace fenwick::texts {
 

@@ -2,8 +2,8 @@
 
 #include "codec/device_tables.h"
 #include "codec/monitor_records.h"
-#include "core/app/folder_creation.h"
-#include "core/app/whole_file_save.h"
+#include "core/support/folder_creation.h"
+#include "core/support/whole_file_save.h"
 #include "core/lists/list_texts.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 // "Monitor save", and any file the operator picks for "Monitor save as" and "Monitor load".
 #pragma once
 
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/ports/user_prompts.h"
 

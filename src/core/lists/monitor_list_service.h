@@ -4,7 +4,7 @@
 // operator may sort the list.
 #pragma once
 
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/user_prompts.h"
 

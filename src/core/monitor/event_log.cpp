@@ -2,7 +2,7 @@
 
 #include "codec/event_log_lines.h"
 #include "codec/text_forms.h"
-#include "core/app/folder_creation.h"
+#include "core/support/folder_creation.h"
 #include "core/monitor/monitor_texts.h"
 
 #include <QFile>

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "codec/timestamp.h"
-#include "core/app/unstacked_boxes.h"
+#include "core/support/unstacked_boxes.h"
 #include "core/ports/clock.h"
 #include "core/ports/launcher.h"
 

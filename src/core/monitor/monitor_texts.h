@@ -3,7 +3,7 @@
 // match on them. Do not correct them. The log's own lines stand in codec/event_log_lines.cpp.
 #pragma once
 
-#include "core/app/app_texts.h"
+#include "core/support/support_texts.h"
 
 namespace fenwick::texts {
 

@@ -1,6 +1,6 @@
 #include "trap_list.h"
 
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/list_sorter.h"
 #include "core/monitor/trap_table.h"

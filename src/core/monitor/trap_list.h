@@ -3,7 +3,7 @@
 // which lasts for the program's run across openings of the window.
 #pragma once
 
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "core/lists/list_selection.h"
 #include "core/lists/list_view_model.h"
 

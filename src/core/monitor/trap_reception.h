@@ -3,7 +3,7 @@
 // trace.
 #pragma once
 
-#include "core/app/program_state.h"
+#include "core/state/program_state.h"
 #include "core/monitor/trap_indicator.h"
 #include "core/ports/clock.h"
 

@@ -3,7 +3,7 @@
 #include "codec/device_tables.h"
 #include "codec/info_field.h"
 #include "codec/packet_header.h"
-#include "core/app/latin1.h"
+#include "core/support/latin1.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/monitor/request_accounting.h"

@@ -2,8 +2,8 @@
 // stores that file an accepted reply as a device in one of the two tables.
 #pragma once
 
-#include "core/app/program_state.h"
-#include "core/app/unstacked_boxes.h"
+#include "core/state/program_state.h"
+#include "core/support/unstacked_boxes.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/datagram_socket.h"
 

@@ -4,7 +4,7 @@
 // The devices' own error messages ("Device return : ...") stand in codec/reply_checks.cpp.
 #pragma once
 
-#include "core/app/app_texts.h"
+#include "core/support/support_texts.h"
 
 namespace fenwick::texts {
 

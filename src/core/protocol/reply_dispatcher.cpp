@@ -1,8 +1,8 @@
 #include "reply_dispatcher.h"
 
 #include "codec/packet_header.h"
-#include "core/app/app_texts.h"
-#include "core/app/latin1.h"
+#include "core/support/support_texts.h"
+#include "core/support/latin1.h"
 #include "core/monitor/trap_reception.h"
 #include "core/protocol/discovery_service.h"
 

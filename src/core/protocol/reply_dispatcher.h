@@ -2,8 +2,8 @@
 // it to the part of the program that deals with it.
 #pragma once
 
-#include "core/app/program_state.h"
-#include "core/app/unstacked_boxes.h"
+#include "core/state/program_state.h"
+#include "core/support/unstacked_boxes.h"
 #include "core/ports/datagram_socket.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "folder_trust.h"
 
-#include "core/app/app_texts.h"
+#include "core/support/support_texts.h"
 
 #include <QFileInfo>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include "whole_file_save.h"
 
-#include "core/app/app_texts.h"
+#include "core/support/support_texts.h"
 
 #include <QSaveFile>
 #include <sys/stat.h>

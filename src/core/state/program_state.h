@@ -6,7 +6,7 @@
 #include "codec/pending_set.h"
 #include "codec/reply_checks.h"
 #include "codec/trap_entry.h"
-#include "core/config/selection_state.h"
+#include "core/state/selection_state.h"
 
 #include <cstdint>
 

@@ -7,9 +7,9 @@
 // Runs inside the lab's manager namespace (it opens real sockets): see bench/README.md.
 //   tftp_upgrade_client SWITCH_IP IMAGE
 #include "codec/device_record.h"
-#include "core/support/latin1.h"
 #include "core/app/manager_core.h"
 #include "core/firmware/tftp_transfer.h"
+#include "core/support/latin1.h"
 #include "fenwick-switch/value_text.h"
 #include "platform/desktop_launcher.h"
 #include "platform/posix_datagram_socket.h"

@@ -45,7 +45,8 @@ std::string_view Field(std::string_view text, std::ptrdiff_t from, std::size_t w
 
 template <std::size_t N> std::uint32_t BigEndianValue(std::string_view hexField) {
     std::array<std::uint8_t, N> bytes{};
-    HexTextToBytes(hexField, bytes); // a field that is not hexadecimal leaves the value 0
+    // A field that is not hexadecimal leaves the value 0.
+    static_cast<void>(HexTextToBytes(hexField, bytes));
     std::uint32_t value = 0;
     for (std::uint8_t byte : bytes) {
         value = (value << 8) | byte;

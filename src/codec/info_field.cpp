@@ -63,7 +63,8 @@ void StoreAddress(std::uint32_t& number, char (&text)[N], const std::uint8_t* va
 
 } // namespace
 
-int BuildSetBody(const DeviceRecord& record, std::span<std::uint8_t> out, PendingSet& pending) {
+std::span<const std::uint8_t> BuildSetBody(const DeviceRecord& record, std::span<std::uint8_t> out,
+                                           PendingSet& pending) {
     BodyWriter writer(out);
     writer.AppendText(kInfoPassword, FieldText(record.Password));
     writer.AppendText(kInfoProductName, FieldText(record.ProductName));
@@ -77,10 +78,10 @@ int BuildSetBody(const DeviceRecord& record, std::span<std::uint8_t> out, Pendin
         writer.AppendText(kInfoNewPassword, FieldText(record.NewPassword));
     }
     if (writer.Overflowed()) {
-        return -1;
+        return {};
     }
     pending.WritePendingSetIp(record.IpAddress);
-    return static_cast<int>(writer.Length());
+    return out.first(writer.Length());
 }
 
 void ParseReplyBody(std::span<const std::uint8_t> body, DeviceRecord& record) {

@@ -35,8 +35,10 @@ inline constexpr std::size_t kMaxSetBodyLength =
 
 // Encodes the set body of a record in the order 9, 1, 2, 3, 4, 7, 6, 5, then 8 when the new
 // password is not empty, and records the body's IP address as the pending one.
-// Returns the body length, or -1 when `out` is too small (nothing is then pending).
-int BuildSetBody(const DeviceRecord& record, std::span<std::uint8_t> out, PendingSet& pending);
+// Returns the body written at the start of `out`, or nothing when `out` is too small (nothing
+// is then pending).
+std::span<const std::uint8_t> BuildSetBody(const DeviceRecord& record, std::span<std::uint8_t> out,
+                                           PendingSet& pending);
 
 // Fills the record from the elements of a reply body; fields without an element keep their
 // value. Stops at an unknown type, at a text element whose length is below 4, and at any

@@ -38,20 +38,21 @@ PacketHeader DecodeHeader(std::span<const std::uint8_t> datagram) {
     return header;
 }
 
-std::size_t BuildRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey,
-                               std::span<std::uint8_t, kHeaderLength> out) {
+std::span<const std::uint8_t> BuildRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey,
+                                                 std::span<std::uint8_t, kHeaderLength> out) {
     PacketHeader header;
     header.ProtocolVersion = kProtocolVersion;
     header.Direction = kDirectionRequest;
     header.CommandCode = commandCode;
     header.AgentKey = agentKey;
     EncodeHeader(header, out);
-    return kHeaderLength;
+    return out;
 }
 
-int BuildTargetedRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey,
-                               std::string_view macText, std::uint16_t sequence,
-                               std::span<std::uint8_t, kHeaderLength> out) {
+std::span<const std::uint8_t>
+BuildTargetedRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey,
+                           std::string_view macText, std::uint16_t sequence,
+                           std::span<std::uint8_t, kHeaderLength> out) {
     PacketHeader header;
     header.ProtocolVersion = kProtocolVersion;
     header.Direction = kDirectionRequest;
@@ -60,11 +61,11 @@ int BuildTargetedRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey
     header.Sequence = sequence;
     // A shorter or longer text would make a header with a partial or another address, which
     // no device takes.
-    if (macText.size() != 2 * header.Mac.size() || HexTextToBytes(macText, header.Mac) != 0) {
-        return -1;
+    if (macText.size() != 2 * header.Mac.size() || !HexTextToBytes(macText, header.Mac)) {
+        return {};
     }
     EncodeHeader(header, out);
-    return static_cast<int>(kHeaderLength);
+    return out;
 }
 
 } // namespace fenwick

@@ -75,15 +75,17 @@ void EncodeHeader(const PacketHeader& header, std::span<std::uint8_t, kHeaderLen
 // Reads the header from the start of a datagram; bytes the datagram does not have count as zero.
 PacketHeader DecodeHeader(std::span<const std::uint8_t> datagram);
 
-// Request without target (discovery 1, poll 5): returns the length, 40.
-std::size_t BuildRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey,
-                               std::span<std::uint8_t, kHeaderLength> out);
+// Request without target (discovery 1, poll 5): returns the 40 bytes written.
+std::span<const std::uint8_t> BuildRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey,
+                                                 std::span<std::uint8_t, kHeaderLength> out);
 
 // Request addressed to one device (set 3 and 7, upgrade trigger 10): also carries the target's
-// MAC address, taken from its 12-digit MAC text, and the current set sequence. Returns 40, or
-// -1 when the MAC text is not 12 hexadecimal digits (the header is then left unwritten).
-int BuildTargetedRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey,
-                               std::string_view macText, std::uint16_t sequence,
-                               std::span<std::uint8_t, kHeaderLength> out);
+// MAC address, taken from its 12-digit MAC text, and the current set sequence. Returns the 40
+// bytes written, or nothing when the MAC text is not 12 hexadecimal digits (the header is then
+// left unwritten).
+std::span<const std::uint8_t>
+BuildTargetedRequestHeader(std::uint16_t commandCode, std::uint32_t agentKey,
+                           std::string_view macText, std::uint16_t sequence,
+                           std::span<std::uint8_t, kHeaderLength> out);
 
 } // namespace fenwick

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 namespace fenwick {
 
@@ -21,7 +22,8 @@ inline constexpr std::size_t kTimestampBufferSize = kTimestampLength + 1;
 
 // Writes "%02d/%02d/%04d %02d:%02d:%02d" (month, day, year, hour, minute, second) and a zero
 // byte. Each value is first held to the digits its place has (0 to 99, the year 0 to 9999), so
-// the text always has exactly 19 characters. Returns 0.
-int FormatTimestamp(const LocalTime& time, std::span<char, kTimestampBufferSize> buffer);
+// the text always has exactly 19 characters. Returns those 19 characters.
+std::string_view FormatTimestamp(const LocalTime& time,
+                                 std::span<char, kTimestampBufferSize> buffer);
 
 } // namespace fenwick

@@ -10,7 +10,8 @@ std::span<const std::uint8_t> BuildUpgradeTrigger(TriggerBuffer& buffer, std::ui
     buffer.fill(0);
     if (password.empty() || password.size() > kMaxTriggerPasswordLength ||
         BuildTargetedRequestHeader(kCommandUpgradeTrigger, agentKey, macText, sequence,
-                                   std::span(buffer).first<kHeaderLength>()) < 0) {
+                                   std::span(buffer).first<kHeaderLength>())
+            .empty()) {
         return {};
     }
     const std::size_t elementLength = kInfoFieldHeadLength + password.size();

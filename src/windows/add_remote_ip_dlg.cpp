@@ -1,13 +1,13 @@
 #include "add_remote_ip_dlg.h"
 
-#include "core/app/manager_core.h"
+#include "core/config/remote_addition.h"
 #include "dialog_units.h"
 #include "ui_add_remote_ip_dlg.h"
 
 namespace fenwick {
 
-CAddRemoteIpDlg::CAddRemoteIpDlg(ManagerCore& core, QWidget* parent)
-    : QDialog(parent), core_(core), ui_(std::make_unique<Ui::CAddRemoteIpDlg>()) {
+CAddRemoteIpDlg::CAddRemoteIpDlg(RemoteAddition& remoteIp, QWidget* parent)
+    : QDialog(parent), remoteIp_(remoteIp), ui_(std::make_unique<Ui::CAddRemoteIpDlg>()) {
     ui_->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -21,7 +21,7 @@ CAddRemoteIpDlg::CAddRemoteIpDlg(ManagerCore& core, QWidget* parent)
 CAddRemoteIpDlg::~CAddRemoteIpDlg() = default;
 
 void CAddRemoteIpDlg::OnOK() {
-    if (core_.ApplyRemoteIp(ui_->ipAddress->Address())) {
+    if (remoteIp_.ApplyRemoteIp(ui_->ipAddress->Address())) {
         accept();
     }
 }

@@ -11,20 +11,20 @@ class CAddRemoteIpDlg;
 
 namespace fenwick {
 
-class ManagerCore;
+class RemoteAddition;
 
 class CAddRemoteIpDlg final : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CAddRemoteIpDlg(ManagerCore& core, QWidget* parent = nullptr);
+    explicit CAddRemoteIpDlg(RemoteAddition& remoteIp, QWidget* parent = nullptr);
     ~CAddRemoteIpDlg() override;
 
 private:
     // "Apply": closes once the core has taken the address; stays open after telling why not.
     void OnOK();
 
-    ManagerCore& core_;
+    RemoteAddition& remoteIp_;
     std::unique_ptr<Ui::CAddRemoteIpDlg> ui_;
 };
 

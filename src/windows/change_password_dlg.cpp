@@ -1,6 +1,6 @@
 #include "change_password_dlg.h"
 
-#include "core/app/manager_core.h"
+#include "core/config/password_change.h"
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
 #include "latin1_validator.h"
@@ -8,9 +8,9 @@
 
 namespace fenwick {
 
-CChangePasswordDlg::CChangePasswordDlg(ManagerCore& core, QWidget* parent)
-    : QDialog(parent), core_(core), ui_(std::make_unique<Ui::CChangePasswordDlg>()),
-      macText_(core.ChosenMacText()) {
+CChangePasswordDlg::CChangePasswordDlg(PasswordChange& password, QWidget* parent)
+    : QDialog(parent), password_(password), ui_(std::make_unique<Ui::CChangePasswordDlg>()),
+      macText_(password.ChosenMacText()) {
     ui_->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -29,8 +29,8 @@ CChangePasswordDlg::CChangePasswordDlg(ManagerCore& core, QWidget* parent)
 CChangePasswordDlg::~CChangePasswordDlg() = default;
 
 void CChangePasswordDlg::OnSet() {
-    if (core_.ChangePassword(macText_, ui_->originalPassword->text(), ui_->newPassword->text(),
-                             ui_->confirmPassword->text()) != SetOutcome::CheckFailed) {
+    if (password_.ChangePassword(macText_, ui_->originalPassword->text(), ui_->newPassword->text(),
+                                 ui_->confirmPassword->text()) != SetOutcome::CheckFailed) {
         accept();
     }
 }

@@ -11,20 +11,20 @@ class CChangePasswordDlg;
 
 namespace fenwick {
 
-class ManagerCore;
+class PasswordChange;
 
 class CChangePasswordDlg final : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CChangePasswordDlg(ManagerCore& core, QWidget* parent = nullptr);
+    explicit CChangePasswordDlg(PasswordChange& password, QWidget* parent = nullptr);
     ~CChangePasswordDlg() override;
 
 private:
     // Closes after a send, whatever it gave; stays open with its contents after a failed check.
     void OnSet();
 
-    ManagerCore& core_;
+    PasswordChange& password_;
     std::unique_ptr<Ui::CChangePasswordDlg> ui_;
     // The device the dialog opened for: "Set" finds it again by this, whatever the lists
     // became meanwhile.

@@ -1,6 +1,6 @@
 #include "configuration_set_dlg.h"
 
-#include "core/app/manager_core.h"
+#include "core/config/configuration_set.h"
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
 #include "latin1_validator.h"
@@ -8,8 +8,9 @@
 
 namespace fenwick {
 
-CConfigurationSetDlg::CConfigurationSetDlg(ManagerCore& core, QWidget* parent)
-    : QDialog(parent), core_(core), ui_(std::make_unique<Ui::CConfigurationSetDlg>()) {
+CConfigurationSetDlg::CConfigurationSetDlg(ConfigurationSet& configuration, QWidget* parent)
+    : QDialog(parent), configuration_(configuration),
+      ui_(std::make_unique<Ui::CConfigurationSetDlg>()) {
     ui_->setupUi(this);
     // A fixed frame with a caption and a close box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -34,7 +35,7 @@ CConfigurationSetDlg::CConfigurationSetDlg(ManagerCore& core, QWidget* parent)
 CConfigurationSetDlg::~CConfigurationSetDlg() = default;
 
 void CConfigurationSetDlg::OnInitDialog() {
-    const ConfigurationInput values = core_.ConfigurationValues();
+    const ConfigurationInput values = configuration_.Values();
     ui_->productName->setText(values.productName);
     ui_->macAddress->setText(values.macText);
     ui_->ipAddress->SetAddress(values.ipAddress);
@@ -56,7 +57,7 @@ void CConfigurationSetDlg::OnSet() {
     input.systemName = ui_->systemName->text();
     input.location = ui_->location->text();
     input.password = ui_->password->text();
-    if (core_.SetConfiguration(input) != SetOutcome::CheckFailed) {
+    if (configuration_.SetConfiguration(input) != SetOutcome::CheckFailed) {
         accept();
     }
 }

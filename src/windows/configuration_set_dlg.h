@@ -11,14 +11,14 @@ class CConfigurationSetDlg;
 
 namespace fenwick {
 
-class ManagerCore;
+class ConfigurationSet;
 
 class CConfigurationSetDlg final : public QDialog {
     Q_OBJECT
 
 public:
     // Opens on the device the core has chosen.
-    explicit CConfigurationSetDlg(ManagerCore& core, QWidget* parent = nullptr);
+    explicit CConfigurationSetDlg(ConfigurationSet& configuration, QWidget* parent = nullptr);
     ~CConfigurationSetDlg() override;
 
 private:
@@ -27,7 +27,7 @@ private:
     // Closes after a send, whatever it gave; stays open with its contents after a failed check.
     void OnSet();
 
-    ManagerCore& core_;
+    ConfigurationSet& configuration_;
     std::unique_ptr<Ui::CConfigurationSetDlg> ui_;
 };
 

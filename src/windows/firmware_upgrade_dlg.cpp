@@ -1,11 +1,8 @@
 #include "firmware_upgrade_dlg.h"
 
-#include "codec/device_record.h"
-#include "codec/text_forms.h"
-#include "core/support/latin1.h"
-#include "core/app/manager_core.h"
 #include "core/firmware/tftp_transfer.h"
 #include "core/firmware/upgrade_start.h"
+#include "core/support/latin1.h"
 #include "dialog_units.h"
 #include "enter_escape_filter.h"
 #include "message_box_prompts.h"
@@ -21,8 +18,8 @@ constexpr int kProgressSteps = 1000;
 
 } // namespace
 
-CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(ManagerCore& core, MessageBoxPrompts* prompts)
-    : QDialog(nullptr), core_(core), prompts_(prompts),
+CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(UpgradeStart& start, MessageBoxPrompts* prompts)
+    : QDialog(nullptr), start_(start), prompts_(prompts),
       ui_(std::make_unique<Ui::CFirmwareUpgradeDlg>()) {
     ui_->setupUi(this);
     // A window of its own with a caption and a close box; no owner, so nothing blocks the main
@@ -50,8 +47,7 @@ CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(ManagerCore& core, MessageBoxPrompts* p
     connect(ui_->browseButton, &QPushButton::clicked, this, &CFirmwareUpgradeDlg::OnBrowse);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &CFirmwareUpgradeDlg::OnCancel);
 
-    UpgradeStart& start = core_.Upgrade();
-    TftpTransfer& transfer = core_.Tftp();
+    TftpTransfer& transfer = start_.Transfer();
     connect(&start, &UpgradeStart::upgradeStateChanged, this,
             &CFirmwareUpgradeDlg::ShowUpgradeState);
     connect(&transfer, &TftpTransfer::upgradeStateChanged, this,
@@ -72,20 +68,19 @@ CFirmwareUpgradeDlg::CFirmwareUpgradeDlg(ManagerCore& core, MessageBoxPrompts* p
 CFirmwareUpgradeDlg::~CFirmwareUpgradeDlg() = default;
 
 void CFirmwareUpgradeDlg::OnInitDialog() {
-    const ProgramState& state = core_.State();
-    ui_->deviceIp->setText(Latin1(AddressText(state.Upgrade.UpgradeTargetIp)));
-    ui_->deviceMac->setText(Latin1(FieldText(state.Reply.UpgradeTargetMac)));
-    ui_->firmwarePath->setText(core_.Upgrade().PathInUse());
-    core_.Tftp().ResetTransferState();
+    ui_->deviceIp->setText(start_.TargetIpText());
+    ui_->deviceMac->setText(start_.TargetMacText());
+    ui_->firmwarePath->setText(start_.PathInUse());
+    start_.Transfer().ResetTransferState();
     ShowBusy();
 }
 
 void CFirmwareUpgradeDlg::OnStart() {
-    core_.Upgrade().OnStart(ui_->password->text(), ui_->firmwarePath->text());
+    start_.OnStart(ui_->password->text(), ui_->firmwarePath->text());
 }
 
 void CFirmwareUpgradeDlg::OnBrowse() {
-    ui_->firmwarePath->setText(core_.Upgrade().OnBrowse());
+    ui_->firmwarePath->setText(start_.OnBrowse());
 }
 
 void CFirmwareUpgradeDlg::OnCancel() {
@@ -97,7 +92,7 @@ void CFirmwareUpgradeDlg::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    core_.Tftp().Cancel();
+    start_.Transfer().Cancel();
     QDialog::closeEvent(event);
 }
 
@@ -140,7 +135,7 @@ void CFirmwareUpgradeDlg::IgnoreInput(bool ignore) {
 
 void CFirmwareUpgradeDlg::ShowBusy() {
     // The image is fixed from "Start" until the transfer ends; one attempt at a time.
-    const bool busy = core_.Upgrade().Busy();
+    const bool busy = start_.Busy();
     ui_->startButton->setEnabled(!busy);
     ui_->browseButton->setEnabled(!busy);
     ui_->firmwarePath->setEnabled(!busy);

@@ -16,7 +16,7 @@ class CFirmwareUpgradeDlg;
 
 namespace fenwick {
 
-class ManagerCore;
+class UpgradeStart;
 class MessageBoxPrompts;
 
 class CFirmwareUpgradeDlg final : public QDialog {
@@ -27,9 +27,10 @@ public:
     // (and an accessibility event) per 512-byte block would slow the transfer itself.
     static constexpr int kRefreshesPerSecond = 20;
 
-    // `prompts`, when given, are the upgrade's boxes; they belong to this window while it is
-    // open, and the window closes only once none of them is still running.
-    explicit CFirmwareUpgradeDlg(ManagerCore& core, MessageBoxPrompts* prompts = nullptr);
+    // The window drives `start` and follows the transfer it hands over to. `prompts`, when given,
+    // are the upgrade's boxes; they belong to this window while it is open, and the window closes
+    // only once none of them is still running.
+    explicit CFirmwareUpgradeDlg(UpgradeStart& start, MessageBoxPrompts* prompts = nullptr);
     ~CFirmwareUpgradeDlg() override;
 
 protected:
@@ -51,7 +52,7 @@ private:
     // still running (it owns them, and their callers still stand on the stack).
     void CloseWhenFree();
 
-    ManagerCore& core_;
+    UpgradeStart& start_;
     MessageBoxPrompts* prompts_;
     std::unique_ptr<Ui::CFirmwareUpgradeDlg> ui_;
     bool ignoringInput_ = false;

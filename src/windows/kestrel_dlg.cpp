@@ -263,7 +263,7 @@ void CKestrelDlg::OnConfigurationSetting() {
     if (!core_.ChooseForConfiguration()) {
         return;
     }
-    CConfigurationSetDlg dialog(core_, this);
+    CConfigurationSetDlg dialog(core_.Configuration(), this);
     RunOwnedModal(dialog);
 }
 
@@ -271,7 +271,7 @@ void CKestrelDlg::OnPasswordChange() {
     if (!core_.ChooseForPasswordChange()) {
         return;
     }
-    CChangePasswordDlg dialog(core_, this);
+    CChangePasswordDlg dialog(core_.Password(), this);
     RunOwnedModal(dialog);
 }
 
@@ -279,7 +279,7 @@ void CKestrelDlg::OnAddItem() {
     if (!core_.BeginAddItem()) {
         return;
     }
-    CAddRemoteIpDlg dialog(core_, this);
+    CAddRemoteIpDlg dialog(core_.RemoteIp(), this);
     if (RunOwnedModal(dialog) == QDialog::Accepted) {
         core_.FinishAddItem();
     }
@@ -308,7 +308,7 @@ void CKestrelDlg::OnFirmwareUpgrade() {
     if (!core_.ChooseForUpgrade()) {
         return;
     }
-    upgradeWindow_ = std::make_unique<CFirmwareUpgradeDlg>(core_, upgradePrompts_);
+    upgradeWindow_ = std::make_unique<CFirmwareUpgradeDlg>(core_.Upgrade(), upgradePrompts_);
     CFirmwareUpgradeDlg* opened = upgradeWindow_.get();
     // Released once its own handlers have returned.
     connect(

@@ -28,7 +28,8 @@ TEST(Timestamp, IsMonthFirstWithFixedWidths) {
     for (const Case& c : cases) {
         char buffer[kTimestampBufferSize + 1];
         std::fill(std::begin(buffer), std::end(buffer), '#');
-        EXPECT_EQ(FormatTimestamp(c.time, std::span<char, kTimestampBufferSize>(buffer, 20)), 0);
+        EXPECT_EQ(FormatTimestamp(c.time, std::span<char, kTimestampBufferSize>(buffer, 20)),
+                  c.text);
         EXPECT_EQ(std::string(buffer), c.text);
         EXPECT_EQ(buffer[kTimestampBufferSize], '#') << "nothing past the buffer";
     }

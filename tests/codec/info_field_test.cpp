@@ -44,10 +44,11 @@ Bytes ExpectedSetBody() {
 TEST(SetBody, EncodesInFixedOrderAndNotesThePendingAddress) {
     PendingSet pending;
     std::array<std::uint8_t, kMaxBodyLength> out{};
-    const int length = BuildSetBody(ConfiguredRecord(), out, pending);
+    const std::span<const std::uint8_t> body = BuildSetBody(ConfiguredRecord(), out, pending);
     const Bytes expected = ExpectedSetBody();
-    ASSERT_EQ(length, 48 + 6 + 4 + 4 + 6);
-    EXPECT_EQ(Bytes(out.begin(), out.begin() + length), expected);
+    ASSERT_EQ(body.size(), 48u + 6 + 4 + 4 + 6);
+    EXPECT_EQ(body.data(), out.data());
+    EXPECT_EQ(Bytes(body.begin(), body.end()), expected);
     EXPECT_EQ(pending.ReadPendingSetIp(), Ip("192.168.1.20"));
 }
 
@@ -56,16 +57,16 @@ TEST(SetBody, AppendsTheNewPasswordOnlyWhenThereIsOne) {
     SetFieldText(record.NewPassword, "better");
     PendingSet pending;
     std::array<std::uint8_t, kMaxBodyLength> out{};
-    const int length = BuildSetBody(record, out, pending);
+    const std::span<const std::uint8_t> body = BuildSetBody(record, out, pending);
     Bytes expected = ExpectedSetBody();
     AppendText(expected, 8, "better");
-    EXPECT_EQ(Bytes(out.begin(), out.begin() + length), expected);
+    EXPECT_EQ(Bytes(body.begin(), body.end()), expected);
 }
 
 TEST(SetBody, EmptyTextsGiveFourByteElements) {
     PendingSet pending;
     std::array<std::uint8_t, kMaxBodyLength> out{};
-    EXPECT_EQ(BuildSetBody(ZeroRecord(), out, pending), 48);
+    EXPECT_EQ(BuildSetBody(ZeroRecord(), out, pending).size(), 48u);
     EXPECT_EQ(out[2], 0);
     EXPECT_EQ(out[3], 4); // password element: head only
 }
@@ -76,9 +77,9 @@ TEST(SetBody, TextsWithoutTerminatorStayInsideTheirFields) {
     std::memset(record.SystemName, 's', sizeof record.SystemName);
     PendingSet pending;
     std::array<std::uint8_t, kMaxBodyLength> out{};
-    const int length = BuildSetBody(record, out, pending);
-    ASSERT_EQ(length, 48 + 41 + 21);
-    ASSERT_LE(static_cast<std::size_t>(length), kMaxSetBodyLength);
+    const std::size_t length = BuildSetBody(record, out, pending).size();
+    ASSERT_EQ(length, 48u + 41 + 21);
+    ASSERT_LE(length, kMaxSetBodyLength);
     EXPECT_EQ(out[4 + 2], 0); // product element length high byte
     EXPECT_EQ(out[4 + 3], 45);
     EXPECT_EQ(out[4 + 45 + 3], 25); // system name element follows with its own 21 characters
@@ -88,7 +89,7 @@ TEST(SetBody, RefusesAnOutputTooSmallAndLeavesNothingPending) {
     PendingSet pending;
     pending.WritePendingSetIp(7);
     std::array<std::uint8_t, 40> out{};
-    EXPECT_EQ(BuildSetBody(ConfiguredRecord(), out, pending), -1);
+    EXPECT_TRUE(BuildSetBody(ConfiguredRecord(), out, pending).empty());
     EXPECT_EQ(pending.ReadPendingSetIp(), 7u);
 }
 

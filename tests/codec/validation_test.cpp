@@ -26,7 +26,7 @@ TEST(HexTextToBytes, ConvertsPairsHighDigitFirstInEitherCase) {
     for (const Case& c : cases) {
         std::array<std::uint8_t, 8> out;
         out.fill(0xEE);
-        EXPECT_EQ(HexTextToBytes(c.text, out), 0) << c.text;
+        EXPECT_TRUE(HexTextToBytes(c.text, out)) << c.text;
         EXPECT_TRUE(std::equal(c.bytes.begin(), c.bytes.end(), out.begin())) << c.text;
         // Nothing beyond the converted bytes is written.
         for (std::size_t i = c.bytes.size(); i < out.size(); ++i) {
@@ -43,18 +43,18 @@ TEST(HexTextToBytes, RefusesAndLeavesOutputUntouched) {
     untouched.fill(0xEE);
     for (const std::string& text : texts) {
         std::array<std::uint8_t, 64> out = untouched;
-        EXPECT_EQ(HexTextToBytes(text, out), -1) << text;
+        EXPECT_FALSE(HexTextToBytes(text, out)) << text;
         EXPECT_EQ(out, untouched) << text;
     }
     std::array<std::uint8_t, 63> exact{};
-    EXPECT_EQ(HexTextToBytes(longestAccepted, exact), 0);
+    EXPECT_TRUE(HexTextToBytes(longestAccepted, exact));
     EXPECT_EQ(exact[62], 0xAA);
 }
 
 TEST(HexTextToBytes, RefusesAnOutputTooSmallForTheText) {
     std::array<std::uint8_t, 8> buffer{};
     std::span<std::uint8_t> two(buffer.data(), 2);
-    EXPECT_EQ(HexTextToBytes("aabbcc", two), -1);
+    EXPECT_FALSE(HexTextToBytes("aabbcc", two));
     EXPECT_EQ(buffer[0], 0);
     EXPECT_EQ(buffer[2], 0);
 }
@@ -63,42 +63,42 @@ TEST(CheckHostAddress, ClassfulRule) {
     for (const char* accepted :
          {"10.0.0.1", "1.0.0.1", "126.255.255.254", "128.1.0.1", "172.16.255.254",
           "191.255.255.254", "192.0.1.5", "223.255.255.254", "10.1.255.255", "10.0.255.255"}) {
-        EXPECT_EQ(CheckHostAddress(Ip(accepted)), 0) << accepted;
+        EXPECT_TRUE(CheckHostAddress(Ip(accepted))) << accepted;
     }
     for (const char* rejected : {"0.0.0.0", "0.1.2.3", "10.0.0.0", "10.255.255.255", "127.0.0.1",
                                  "128.0.1.1", "128.1.0.0", "172.16.255.255", "192.0.0.5",
                                  "192.168.1.0", "192.168.1.255", "224.0.0.1", "255.255.255.255"}) {
-        EXPECT_EQ(CheckHostAddress(Ip(rejected)), -1) << rejected;
+        EXPECT_FALSE(CheckHostAddress(Ip(rejected))) << rejected;
     }
 }
 
 TEST(AddressChecks, HostPartGatewayAndSubnet) {
     struct Case {
         const char* check;
-        int (*run)(std::uint32_t, std::uint32_t, std::uint32_t);
+        bool (*run)(std::uint32_t, std::uint32_t, std::uint32_t);
         const char* a;
         const char* b;
         const char* mask;
-        int expected;
+        bool expected;
     };
     const auto hostPart = [](std::uint32_t a, std::uint32_t, std::uint32_t mask) {
         return CheckHostPart(a, mask);
     };
     const Case cases[] = {
-        {"host part", hostPart, "192.168.1.0", "0.0.0.0", "255.255.255.0", -1},
-        {"host part", hostPart, "192.168.1.255", "0.0.0.0", "255.255.255.0", -1},
-        {"host part", hostPart, "192.168.1.5", "0.0.0.0", "255.255.255.0", 0},
-        {"host part", hostPart, "0.0.0.0", "0.0.0.0", "255.255.255.255", 0},
-        {"host part", hostPart, "192.168.1.5", "0.0.0.0", "0.0.0.0", 0},
-        {"host part", hostPart, "192.168.1.5", "0.0.0.0", "255.0.255.0", 0},
-        {"host part", hostPart, "255.255.255.255", "0.0.0.0", "0.0.0.0", -1},
-        {"gateway", CheckGateway, "10.1.1.1", "0.0.0.0", "255.255.255.0", 0},
-        {"gateway", CheckGateway, "192.168.1.5", "192.168.2.1", "255.255.255.0", -1},
-        {"gateway", CheckGateway, "192.168.1.5", "192.168.2.1", "255.255.0.0", 0},
-        {"gateway", CheckGateway, "192.168.1.5", "8.8.8.8", "0.0.0.0", 0},
-        {"same subnet", CheckSameSubnet, "192.168.1.5", "192.168.1.200", "255.255.255.0", 0},
-        {"same subnet", CheckSameSubnet, "192.168.1.5", "192.168.2.5", "255.255.255.0", -1},
-        {"same subnet", CheckSameSubnet, "0.0.0.0", "192.168.1.5", "255.255.255.0", -1},
+        {"host part", hostPart, "192.168.1.0", "0.0.0.0", "255.255.255.0", false},
+        {"host part", hostPart, "192.168.1.255", "0.0.0.0", "255.255.255.0", false},
+        {"host part", hostPart, "192.168.1.5", "0.0.0.0", "255.255.255.0", true},
+        {"host part", hostPart, "0.0.0.0", "0.0.0.0", "255.255.255.255", true},
+        {"host part", hostPart, "192.168.1.5", "0.0.0.0", "0.0.0.0", true},
+        {"host part", hostPart, "192.168.1.5", "0.0.0.0", "255.0.255.0", true},
+        {"host part", hostPart, "255.255.255.255", "0.0.0.0", "0.0.0.0", false},
+        {"gateway", CheckGateway, "10.1.1.1", "0.0.0.0", "255.255.255.0", true},
+        {"gateway", CheckGateway, "192.168.1.5", "192.168.2.1", "255.255.255.0", false},
+        {"gateway", CheckGateway, "192.168.1.5", "192.168.2.1", "255.255.0.0", true},
+        {"gateway", CheckGateway, "192.168.1.5", "8.8.8.8", "0.0.0.0", true},
+        {"same subnet", CheckSameSubnet, "192.168.1.5", "192.168.1.200", "255.255.255.0", true},
+        {"same subnet", CheckSameSubnet, "192.168.1.5", "192.168.2.5", "255.255.255.0", false},
+        {"same subnet", CheckSameSubnet, "0.0.0.0", "192.168.1.5", "255.255.255.0", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.run(Ip(c.a), Ip(c.b), Ip(c.mask)), c.expected)

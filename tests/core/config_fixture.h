@@ -2,6 +2,8 @@
 // selections in the two lists, and the set requests they send.
 #pragma once
 
+#include "core/config/password_change.h"
+#include "core/config/remote_addition.h"
 #include "monitor_list_fixture.h"
 
 #include <vector>
@@ -57,7 +59,7 @@ protected:
 
     // What the configuration dialog of the chosen device would send unchanged, with a password.
     ConfigurationInput ChosenInput(const char* password = "secret") {
-        ConfigurationInput input = core->ConfigurationValues();
+        ConfigurationInput input = core->Configuration().Values();
         input.password = QString::fromLatin1(password);
         return input;
     }

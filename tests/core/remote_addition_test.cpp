@@ -1,7 +1,6 @@
 // "Add item" with the "Remote IP" dialog: the address checks, the new entry, duplicates, the
 // full list, and the device's first answer.
 #include "config_fixture.h"
-#include "core/config/remote_addition.h"
 
 namespace fenwick::testing {
 namespace {
@@ -11,7 +10,7 @@ protected:
     // The button, "Apply" with `address`, and what follows; false when the dialog stayed
     // open or never opened.
     bool AddItem(std::uint32_t address) {
-        if (!core->BeginAddItem() || !core->ApplyRemoteIp(address)) {
+        if (!core->BeginAddItem() || !core->RemoteIp().ApplyRemoteIp(address)) {
             return false;
         }
         core->FinishAddItem();
@@ -35,7 +34,7 @@ TEST_F(RemoteAdditionTest, UnusableAddressesKeepTheDialogOpen) {
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(core->BeginAddItem());
-        EXPECT_EQ(core->ApplyRemoteIp(c.address), c.accepted) << c.text;
+        EXPECT_EQ(core->RemoteIp().ApplyRemoteIp(c.address), c.accepted) << c.text;
         if (c.accepted) {
             EXPECT_TRUE(prompts.boxes.empty()) << c.text;
             EXPECT_EQ(state->MonitorTable[0].IpAddress, c.address);

@@ -39,11 +39,12 @@ protected:
     SetOutcome ChooseAndSet(bool password) {
         if (password) {
             EXPECT_TRUE(core->ChooseForPasswordChange());
-            return core->ChangePassword(core->ChosenMacText(), QStringLiteral("a"),
-                                        QStringLiteral("b"), QStringLiteral("b"));
+            return core->Password().ChangePassword(core->Password().ChosenMacText(),
+                                                   QStringLiteral("a"), QStringLiteral("b"),
+                                                   QStringLiteral("b"));
         }
         EXPECT_TRUE(core->ChooseForConfiguration());
-        return core->SetConfiguration(ChosenInput());
+        return core->Configuration().SetConfiguration(ChosenInput());
     }
 };
 
@@ -174,7 +175,7 @@ TEST_F(SetRequestTest, ConfigurationChecksRunInOrderAndKeepTheDialogOpen) {
                                c.monitored ? std::vector<int>{} : std::vector<int>{1});
         ConfigurationInput input = ChosenInput();
         c.change(input);
-        const SetOutcome outcome = core->SetConfiguration(input);
+        const SetOutcome outcome = core->Configuration().SetConfiguration(input);
         if (c.box.isEmpty()) {
             EXPECT_EQ(outcome, SetOutcome::Sent) << c.what;
             EXPECT_TRUE(prompts.boxes.empty())
@@ -203,7 +204,7 @@ TEST_F(SetRequestTest, AMonitoredDeviceGetsCode7ByUnicastAtItsCurrentAddress) {
     input.trapIp = Ip(10, 0, 0, 7);
     MonitorEntry(2).Answered = kAnswered;
     MonitorEntry(2).MissCount = 3;
-    ASSERT_EQ(core->SetConfiguration(input), SetOutcome::Sent);
+    ASSERT_EQ(core->Configuration().SetConfiguration(input), SetOutcome::Sent);
 
     const AgentReply agent = AgentReply::Numbered(2);
     Bytes expected = Header(agent, 7, 0x1234);
@@ -238,8 +239,8 @@ TEST_F(SetRequestTest, ADiscoveredDeviceGetsCode3ByBroadcastAndEveryMonitoredDev
     ChooseForConfiguration({}, {0});
     MonitorEntry(1).Answered = kNotAnswered;
     MonitorEntry(1).MissCount = 1;
-    ASSERT_EQ(core->SetConfiguration(ChosenInput()), SetOutcome::Sent);
-    ASSERT_EQ(core->SetConfiguration(ChosenInput()), SetOutcome::Sent);
+    ASSERT_EQ(core->Configuration().SetConfiguration(ChosenInput()), SetOutcome::Sent);
+    ASSERT_EQ(core->Configuration().SetConfiguration(ChosenInput()), SetOutcome::Sent);
     const auto sent = SentSinceChoice();
     ASSERT_EQ(sent.size(), 2u);
     for (const auto& datagram : sent) {
@@ -263,8 +264,9 @@ TEST_F(SetRequestTest, PasswordRequestCarriesTheCurrentValuesAndTheNewPasswordLa
                    monitored ? std::vector<int>{} : std::vector<int>{0});
         ASSERT_TRUE(core->ChooseForPasswordChange());
         const std::size_t before = network.sent.size();
-        ASSERT_EQ(core->ChangePassword(core->ChosenMacText(), QStringLiteral("old"),
-                                       QStringLiteral("New1"), QStringLiteral("New1")),
+        ASSERT_EQ(core->Password().ChangePassword(core->Password().ChosenMacText(),
+                                                  QStringLiteral("old"), QStringLiteral("New1"),
+                                                  QStringLiteral("New1")),
                   SetOutcome::Sent);
         const AgentReply agent = AgentReply::Numbered(monitored ? 1 : kFirstDiscovered);
         Bytes expected = Header(agent, monitored ? 7 : 3, 7);
@@ -314,8 +316,8 @@ TEST_F(SetRequestTest, PasswordChecksRunInOrder) {
     ASSERT_TRUE(core->ChooseForPasswordChange());
     for (const Case& c : cases) {
         const std::size_t before = network.sent.size();
-        const SetOutcome outcome =
-            core->ChangePassword(core->ChosenMacText(), c.original, c.newPassword, c.confirmation);
+        const SetOutcome outcome = core->Password().ChangePassword(
+            core->Password().ChosenMacText(), c.original, c.newPassword, c.confirmation);
         const std::string what =
             (c.original + u'/' + c.newPassword + u'/' + c.confirmation).toStdString();
         if (c.box.isEmpty()) {
@@ -336,8 +338,9 @@ TEST_F(SetRequestTest, PasswordChecksRunInOrder) {
 TEST_F(SetRequestTest, Latin1TextsTravelAsTheirOwnBytes) {
     SelectRows({0}, {});
     ASSERT_TRUE(core->ChooseForPasswordChange());
-    ASSERT_EQ(core->ChangePassword(core->ChosenMacText(), QStringLiteral("\u00E9t\u00E9"),
-                                   QStringLiteral("\u00FF1"), QStringLiteral("\u00FF1")),
+    ASSERT_EQ(core->Password().ChangePassword(core->Password().ChosenMacText(),
+                                              QStringLiteral("\u00E9t\u00E9"),
+                                              QStringLiteral("\u00FF1"), QStringLiteral("\u00FF1")),
               SetOutcome::Sent);
     const Bytes& sent = network.sent.back().bytes;
     const Bytes original = {9, 0, 7, 0xE9, 't', 0xE9};
@@ -374,7 +377,7 @@ TEST_F(SetRequestTest, SetGoesToTheDeviceTheDialogShowedAfterARefill) {
         ASSERT_TRUE(c.password ? core->ChooseForPasswordChange() : core->ChooseForConfiguration());
         // What the dialog holds once it is open.
         const ConfigurationInput values = ChosenInput();
-        const QString mac = core->ChosenMacText();
+        const QString mac = core->Password().ChosenMacText();
         ASSERT_EQ(mac, MacOf(kFirstDiscovered + 1));
 
         core->Discovery();
@@ -384,9 +387,9 @@ TEST_F(SetRequestTest, SetGoesToTheDeviceTheDialogShowedAfterARefill) {
         prompts.boxes.clear();
         const std::size_t before = network.sent.size();
         const SetOutcome outcome =
-            c.password ? core->ChangePassword(mac, QStringLiteral("a"), QStringLiteral("b"),
-                                              QStringLiteral("b"))
-                       : core->SetConfiguration(values);
+            c.password ? core->Password().ChangePassword(mac, QStringLiteral("a"),
+                                                         QStringLiteral("b"), QStringLiteral("b"))
+                       : core->Configuration().SetConfiguration(values);
 
         if (c.sent) {
             EXPECT_EQ(outcome, SetOutcome::Sent);
@@ -456,7 +459,7 @@ TEST_F(SetRequestTest, TheMatchingAnswerShowsSetSuccessfulOnce) {
     ChooseForConfiguration({1}, {});
     ConfigurationInput input = ChosenInput();
     input.ipAddress = Ip(10, 77, 5, 5);
-    ASSERT_EQ(core->SetConfiguration(input), SetOutcome::Sent);
+    ASSERT_EQ(core->Configuration().SetConfiguration(input), SetOutcome::Sent);
     AgentReply answer = AgentReply::Numbered(2);
     answer.ip = Ip(10, 77, 5, 5);
     answer.bodyIp = answer.ip;
@@ -472,7 +475,7 @@ TEST_F(SetRequestTest, TheMatchingAnswerShowsSetSuccessfulOnce) {
     ChooseForConfiguration({}, {0});
     input = ChosenInput();
     input.systemName = QStringLiteral("renamed");
-    ASSERT_EQ(core->SetConfiguration(input), SetOutcome::Sent);
+    ASSERT_EQ(core->Configuration().SetConfiguration(input), SetOutcome::Sent);
     answer = AgentReply::Numbered(kFirstDiscovered);
     answer.systemName = "renamed";
     answer.code = kCommandSetBroadcastReply;
@@ -485,7 +488,7 @@ TEST_F(SetRequestTest, TheMatchingAnswerShowsSetSuccessfulOnce) {
     // A wrong password comes back as the device's error.
     prompts.boxes.clear();
     ChooseForConfiguration({}, {0});
-    ASSERT_EQ(core->SetConfiguration(ChosenInput()), SetOutcome::Sent);
+    ASSERT_EQ(core->Configuration().SetConfiguration(ChosenInput()), SetOutcome::Sent);
     answer.status = 2;
     answer.sequence = state->Reply.SetSequence;
     Receive(answer);

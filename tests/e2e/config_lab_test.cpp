@@ -3,6 +3,8 @@
 // device added by its address.
 #include "codec/device_tables.h"
 #include "codec/text_forms.h"
+#include "core/config/password_change.h"
+#include "core/config/remote_addition.h"
 #include "lab_program.h"
 
 #include <QStringList>
@@ -34,23 +36,24 @@ TEST_F(ConfigInTheLab, PasswordsAreCheckedAndChanged) {
     ManagerCore& core = program->Core();
     ASSERT_NO_FATAL_FAILURE(SelectDiscovered(2));
     ASSERT_TRUE(core.ChooseForConfiguration());
-    ConfigurationInput input = core.ConfigurationValues();
+    ConfigurationInput input = core.Configuration().Values();
     input.password = QStringLiteral("wrong");
-    ASSERT_EQ(core.SetConfiguration(input), SetOutcome::Sent);
+    ASSERT_EQ(core.Configuration().SetConfiguration(input), SetOutcome::Sent);
     ASSERT_TRUE(
         WaitUntil([&] { return Count(QStringLiteral("Device return : password error")) == 1; }));
 
     ASSERT_TRUE(core.ChooseForPasswordChange());
-    ASSERT_EQ(core.ChangePassword(core.ChosenMacText(), QStringLiteral("admin"),
-                                  QStringLiteral("n3w"), QStringLiteral("n3w")),
+    ASSERT_EQ(core.Password().ChangePassword(core.Password().ChosenMacText(),
+                                             QStringLiteral("admin"), QStringLiteral("n3w"),
+                                             QStringLiteral("n3w")),
               SetOutcome::Sent);
     ASSERT_TRUE(WaitUntil([&] { return Count(kSetSuccessful) == 1; }));
 
     ASSERT_TRUE(core.ChooseForConfiguration());
-    input = core.ConfigurationValues();
+    input = core.Configuration().Values();
     input.location = QStringLiteral("after change");
     input.password = QStringLiteral("n3w");
-    ASSERT_EQ(core.SetConfiguration(input), SetOutcome::Sent);
+    ASSERT_EQ(core.Configuration().SetConfiguration(input), SetOutcome::Sent);
     ASSERT_TRUE(WaitUntil([&] { return Count(kSetSuccessful) == 2; }));
     EXPECT_NE(SwitchList().find("after change"), std::string::npos);
 }
@@ -59,7 +62,7 @@ TEST_F(ConfigInTheLab, ADeviceAddedByAddressIsPolledAndFilled) {
     ManagerCore& core = program->Core();
     const sim::SwitchSettings& target = lab.switches.at(3);
     ASSERT_TRUE(core.BeginAddItem());
-    ASSERT_TRUE(core.ApplyRemoteIp(target.ip));
+    ASSERT_TRUE(core.RemoteIp().ApplyRemoteIp(target.ip));
     core.FinishAddItem();
     ASSERT_EQ(core.MonitorList().RowCount(), 1);
     // The first polling pass after the addition brings the first answer.
@@ -81,11 +84,11 @@ TEST_F(ConfigInTheLab, BroadcastAndUnicastSetsAreAppliedAndConfirmedOnce) {
     // A discovered switch takes a new name and location by broadcast.
     ASSERT_NO_FATAL_FAILURE(SelectDiscovered(1));
     ASSERT_TRUE(core.ChooseForConfiguration());
-    ConfigurationInput input = core.ConfigurationValues();
+    ConfigurationInput input = core.Configuration().Values();
     input.systemName = QStringLiteral("renamed-2");
     input.location = QStringLiteral("hall b");
     input.password = QStringLiteral("admin");
-    ASSERT_EQ(core.SetConfiguration(input), SetOutcome::Sent);
+    ASSERT_EQ(core.Configuration().SetConfiguration(input), SetOutcome::Sent);
     ASSERT_TRUE(WaitUntil([&] { return Count(kSetSuccessful) == 1; }));
     EXPECT_NE(SwitchList().find("renamed-2"), std::string::npos);
     const int discoveryRow =
@@ -102,18 +105,18 @@ TEST_F(ConfigInTheLab, BroadcastAndUnicastSetsAreAppliedAndConfirmedOnce) {
     core.DiscoverySelection().DeselectAll();
     core.MonitorSelection().SelectRow(0);
     ASSERT_TRUE(core.ChooseForConfiguration());
-    input = core.ConfigurationValues();
+    input = core.Configuration().Values();
     input.ipAddress = 0x0A4D0909; // 10.77.9.9
     input.password = QStringLiteral("admin");
-    ASSERT_EQ(core.SetConfiguration(input), SetOutcome::Sent);
+    ASSERT_EQ(core.Configuration().SetConfiguration(input), SetOutcome::Sent);
     ASSERT_TRUE(WaitUntil([&] { return Count(kSetSuccessful) == 2; }));
     EXPECT_NE(SwitchList().find("10.77.9.9"), std::string::npos);
     // A sentinel behind any second answer to that set: a set with a wrong password to the same
     // switch, sent from the same socket, answered after whatever the switch sent before it.
     ASSERT_TRUE(core.ChooseForConfiguration());
-    input = core.ConfigurationValues();
+    input = core.Configuration().Values();
     input.password = QStringLiteral("wrong");
-    ASSERT_EQ(core.SetConfiguration(input), SetOutcome::Sent);
+    ASSERT_EQ(core.Configuration().SetConfiguration(input), SetOutcome::Sent);
     ASSERT_TRUE(
         WaitUntil([&] { return Count(QStringLiteral("Device return : password error")) >= 1; }));
     EXPECT_EQ(Count(kSetSuccessful), 2);

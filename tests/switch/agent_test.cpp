@@ -124,7 +124,7 @@ Bytes SetBody(const SwitchSettings& wanted, std::string_view password,
     SetFieldText(record.NewPassword, newPassword);
     PendingSet pending;
     Bytes body(kMaxSetBodyLength);
-    body.resize(static_cast<std::size_t>(BuildSetBody(record, body, pending)));
+    body.resize(BuildSetBody(record, body, pending).size());
     return body;
 }
 

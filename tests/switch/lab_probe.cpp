@@ -181,8 +181,9 @@ void MoveByUnicastSet(int fd, const NetworkSettings& lab, SwitchSettings sw) {
     BuildTargetedRequestHeader(kCommandSetUnicast, lab.agentKey, MacText(sw.mac), 0x1234,
                                std::span<std::uint8_t, kHeaderLength>(request.data(), 40));
     PendingSet pending;
-    const int body = BuildSetBody(record, std::span(request).subspan(kHeaderLength), pending);
-    request.resize(kHeaderLength + static_cast<std::size_t>(body));
+    const std::size_t body =
+        BuildSetBody(record, std::span(request).subspan(kHeaderLength), pending).size();
+    request.resize(kHeaderLength + body);
     if (!SendTo(fd, oldIp, lab.AgentPort(), request)) {
         return;
     }

@@ -17,8 +17,8 @@ inline constexpr std::uint8_t kErrorCommand = 3;
 
 // The checks the manager's configuration window makes before it sends.
 bool AcceptableAddresses(const DeviceRecord& r) {
-    return CheckHostAddress(r.IpAddress) == 0 && CheckHostPart(r.IpAddress, r.SubnetMask) == 0 &&
-           CheckGateway(r.IpAddress, r.Gateway, r.SubnetMask) == 0;
+    return CheckHostAddress(r.IpAddress) && CheckHostPart(r.IpAddress, r.SubnetMask) &&
+           CheckGateway(r.IpAddress, r.Gateway, r.SubnetMask);
 }
 
 } // namespace

@@ -26,7 +26,7 @@ std::optional<std::uint32_t> ParseAddress(std::string_view text) {
 
 std::optional<std::array<std::uint8_t, 6>> ParseMac(std::string_view text) {
     std::array<std::uint8_t, 6> mac{};
-    if (text.size() != 2 * mac.size() || HexTextToBytes(text, mac) != 0) {
+    if (text.size() != 2 * mac.size() || !HexTextToBytes(text, mac)) {
         return std::nullopt;
     }
     return mac;
@@ -34,7 +34,7 @@ std::optional<std::array<std::uint8_t, 6>> ParseMac(std::string_view text) {
 
 std::optional<std::uint32_t> ParseAgentKey(std::string_view text) {
     std::uint8_t bytes[4];
-    if (text.size() != 2 * sizeof bytes || HexTextToBytes(text, bytes) != 0) {
+    if (text.size() != 2 * sizeof bytes || !HexTextToBytes(text, bytes)) {
         return std::nullopt;
     }
     return LoadBe32(bytes);

@@ -47,20 +47,22 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, ConfigFolders folders
       trapIndicator_(new TrapIndicator(this)), trapList_(new TrapList(state, this)),
       sockets_(std::make_unique<ProtocolSockets>(ports.sockets, ports.prompts)),
       monitor_(std::make_unique<MonitorListService>(state, ports.prompts, lists_)),
-      monitorFile_(std::make_unique<MonitorFile>(state, ports.prompts, *monitor_, folders_.folder)),
+      monitorFile_(std::make_unique<MonitorFile>(state.MonitorTable, ports.prompts, *monitor_,
+                                                 folders_.folder)),
       listExport_(std::make_unique<ListExport>(ports.prompts, lists_)),
       eventLog_(std::make_unique<EventLog>(folders_.folder, boxes_, ports.clock, ports.launcher)),
       trapReception_(std::make_unique<TrapReception>(state, *monitor_, *eventLog_, ports.clock,
                                                      *trapIndicator_)),
       discovery_(std::make_unique<DiscoveryService>(state, boxes_, lists_, *monitor_)),
-      dispatcher_(std::make_unique<ReplyDispatcher>(state, boxes_, *discovery_, *trapReception_)),
+      dispatcher_(
+          std::make_unique<ReplyDispatcher>(state.Reply, boxes_, *discovery_, *trapReception_)),
       polling_(std::make_unique<LivenessPolling>(state, boxes_, ports.timers, ports.clock,
                                                  *sockets_, *monitor_, *eventLog_,
                                                  std::move(applicationName))),
-      upgradeConfirmation_(std::make_unique<UpgradeConfirmation>(state, boxes_, ports.timers,
+      upgradeConfirmation_(std::make_unique<UpgradeConfirmation>(state.Reply, boxes_, ports.timers,
                                                                  *discovery_, *sockets_)),
-      tftp_(std::make_unique<TftpTransfer>(state, upgradeBoxes_, ports.sockets, ports.timers,
-                                           *eventLog_, *upgradeConfirmation_)),
+      tftp_(std::make_unique<TftpTransfer>(state.Upgrade, upgradeBoxes_, ports.sockets,
+                                           ports.timers, *eventLog_, *upgradeConfirmation_)),
       selection_(std::make_unique<DeviceSelection>(state, ports.prompts, lists_)),
       setRequest_(std::make_unique<SetRequest>(state, ports.prompts, *sockets_, *monitor_)),
       configurationSet_(
@@ -183,33 +185,12 @@ bool ManagerCore::ChooseForConfiguration() {
     return selection_->ChooseDevice();
 }
 
-ConfigurationInput ManagerCore::ConfigurationValues() const {
-    return configurationSet_->Values();
-}
-
-SetOutcome ManagerCore::SetConfiguration(const ConfigurationInput& input) {
-    return configurationSet_->SetConfiguration(input);
-}
-
 bool ManagerCore::ChooseForPasswordChange() {
     return selection_->ChooseDevice();
 }
 
-SetOutcome ManagerCore::ChangePassword(const QString& macText, const QString& original,
-                                       const QString& newPassword, const QString& confirm) {
-    return passwordChange_->ChangePassword(macText, original, newPassword, confirm);
-}
-
-QString ManagerCore::ChosenMacText() const {
-    return Latin1(FieldText(selection_->Chosen().MacText));
-}
-
 bool ManagerCore::BeginAddItem() {
     return remoteAddition_->BeginAddItem();
-}
-
-bool ManagerCore::ApplyRemoteIp(std::uint32_t address) {
-    return remoteAddition_->ApplyRemoteIp(address);
 }
 
 void ManagerCore::FinishAddItem() {

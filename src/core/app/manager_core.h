@@ -110,7 +110,7 @@ public:
     // "Firmware upgrade": chooses the selected device and checks it; true when the upgrade
     // window may open for UpgradeTargetIp and UpgradeTargetMac.
     [[nodiscard]] bool ChooseForUpgrade();
-    // The upgrade window's "Start" and "Browse".
+    // The upgrade window's "Start" and "Browse", and the transfer it follows (Transfer()).
     UpgradeStart& Upgrade() { return *upgradeStart_; }
     // The firmware transfer the upgrade window follows and cancels.
     TftpTransfer& Tftp() { return *tftp_; }
@@ -118,22 +118,17 @@ public:
     TrapIndicator& Indicator() { return *trapIndicator_; }
 
     // "Configuration setting": captures both lists' row counts and chooses the selected
-    // device; true when its dialog may open, which shows ConfigurationValues() and calls
-    // SetConfiguration on "Set".
+    // device; true when its dialog may open, which drives Configuration().
     [[nodiscard]] bool ChooseForConfiguration();
-    ConfigurationInput ConfigurationValues() const;
-    SetOutcome SetConfiguration(const ConfigurationInput& input);
+    ConfigurationSet& Configuration() { return *configurationSet_; }
     // "Password change": chooses the selected device; true when its dialog may open, which
-    // calls ChangePassword on "Set".
+    // drives Password().
     [[nodiscard]] bool ChooseForPasswordChange();
-    SetOutcome ChangePassword(const QString& macText, const QString& original,
-                              const QString& newPassword, const QString& confirm);
-    // The MAC text of the device the last choice made, which its dialog keeps.
-    QString ChosenMacText() const;
-    // "Add item": true when the "Remote IP" dialog may open; its "Apply" calls ApplyRemoteIp,
+    PasswordChange& Password() { return *passwordChange_; }
+    // "Add item": true when the "Remote IP" dialog may open; its "Apply" drives RemoteIp(),
     // and FinishAddItem follows when "Apply" closed it.
     [[nodiscard]] bool BeginAddItem();
-    [[nodiscard]] bool ApplyRemoteIp(std::uint32_t address);
+    RemoteAddition& RemoteIp() { return *remoteAddition_; }
     void FinishAddItem();
     // "Web access" button and a double-click in the Monitor List.
     void OpenWebAccess();

@@ -1,9 +1,9 @@
 #include "configuration_set.h"
 
 #include "codec/validation.h"
-#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/config/device_selection.h"
+#include "core/support/latin1.h"
 
 namespace fenwick {
 namespace {
@@ -82,11 +82,11 @@ bool ConfigurationSet::Check(const ConfigurationInput& input, DeviceRecord& reco
     }
     record.SubnetMask = input.subnetMask;
     record.Gateway = input.gateway;
-    if (CheckHostPart(record.IpAddress, record.SubnetMask) == -1) {
+    if (!CheckHostPart(record.IpAddress, record.SubnetMask)) {
         ShowError(texts::kSubnetMaskIllegal, texts::kCaptionError);
         return false;
     }
-    if (CheckGateway(record.IpAddress, record.Gateway, record.SubnetMask) == -1) {
+    if (!CheckGateway(record.IpAddress, record.Gateway, record.SubnetMask)) {
         ShowError(texts::kGatewayNotInNet, texts::kCaptionError);
         return false;
     }

@@ -2,9 +2,9 @@
 // selected in the two lists, and whether the chosen device's agent can take the command.
 #pragma once
 
-#include "core/state/program_state.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/user_prompts.h"
+#include "core/state/program_state.h"
 
 #include <optional>
 #include <string_view>

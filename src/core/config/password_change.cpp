@@ -1,8 +1,8 @@
 #include "password_change.h"
 
-#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/config/device_selection.h"
+#include "core/support/latin1.h"
 
 namespace fenwick {
 namespace {
@@ -18,6 +18,10 @@ bool LengthFits(const QByteArray& password) {
 PasswordChange::PasswordChange(UserPrompts& prompts, DeviceSelection& selection,
                                SetRequest& request)
     : prompts_(prompts), selection_(selection), request_(request) {}
+
+QString PasswordChange::ChosenMacText() const {
+    return Latin1(FieldText(selection_.Chosen().MacText));
+}
 
 SetOutcome PasswordChange::ChangePassword(const QString& macText, const QString& original,
                                           const QString& newPassword, const QString& confirm) {

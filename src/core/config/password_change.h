@@ -19,6 +19,9 @@ public:
     SetOutcome ChangePassword(const QString& macText, const QString& original,
                               const QString& newPassword, const QString& confirm);
 
+    // The MAC text of the device the last choice made, which the dialog keeps.
+    QString ChosenMacText() const;
+
 private:
     void ShowError(const QString& text);
 

@@ -23,7 +23,7 @@ bool RemoteAddition::BeginAddItem() {
 }
 
 bool RemoteAddition::ApplyRemoteIp(std::uint32_t address) {
-    if (address == 0 || CheckHostAddress(address) != 0) {
+    if (address == 0 || !CheckHostAddress(address)) {
         ShowError(texts::kIpIllegal, texts::kCaptionBlankError);
         return false;
     }

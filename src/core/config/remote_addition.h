@@ -2,9 +2,9 @@
 // broadcast does not reach. It is polled from the next pass on and filled by its first answer.
 #pragma once
 
-#include "core/state/program_state.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/user_prompts.h"
+#include "core/state/program_state.h"
 
 #include <cstdint>
 

@@ -2,11 +2,11 @@
 
 #include "codec/info_field.h"
 #include "codec/packet_header.h"
-#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/monitor/request_accounting.h"
 #include "core/protocol/protocol_sockets.h"
+#include "core/support/latin1.h"
 
 #include <array>
 #include <span>
@@ -23,17 +23,21 @@ SetOutcome SetRequest::Send(const DeviceRecord& request, const QString& unicastF
     const std::string_view mac = FieldText(request.MacText);
     if (BuildTargetedRequestHeader(unicast ? kCommandSetUnicast : kCommandSetBroadcast,
                                    state_.Protocol.AgentKey, mac, state_.Reply.SetSequence,
-                                   std::span(datagram).first<kHeaderLength>()) < 0) {
+                                   std::span(datagram).first<kHeaderLength>())
+            .empty()) {
         prompts_.MessageBox(QString(texts::kMacNotValid).arg(Latin1(mac)), texts::kCaptionError,
                             UserPrompts::Icon::Error);
         return SetOutcome::SendFailed;
     }
     state_.Pending.WritePendingSetMac(mac);
-    const int bodyLength =
+    const std::span<const std::uint8_t> body =
         BuildSetBody(request, std::span(datagram).subspan(kHeaderLength), state_.Pending);
-    // The buffer is sized for the longest body a record can make.
-    const auto length = kHeaderLength + static_cast<std::size_t>(bodyLength < 0 ? 0 : bodyLength);
-    const std::span<const std::uint8_t> bytes(datagram.data(), length);
+    // The buffer is sized for the longest body a record can make; a request without its body
+    // would still be a set request, so none goes out.
+    if (body.empty()) {
+        return SetOutcome::SendFailed;
+    }
+    const std::span<const std::uint8_t> bytes(datagram.data(), kHeaderLength + body.size());
 
     if (unicast) {
         const int index = state_.Selection.SelectedIndex;

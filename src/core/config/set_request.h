@@ -3,8 +3,8 @@
 // itself by the MAC address in the header.
 #pragma once
 
-#include "core/state/program_state.h"
 #include "core/ports/user_prompts.h"
+#include "core/state/program_state.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "web_access.h"
 
 #include "codec/device_tables.h"
-#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/lists/device_columns.h"
+#include "core/support/latin1.h"
 
 #include <optional>
 #include <string_view>

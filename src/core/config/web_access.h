@@ -2,11 +2,11 @@
 // the desktop's browser.
 #pragma once
 
-#include "core/state/program_state.h"
-#include "core/support/unstacked_boxes.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/launcher.h"
 #include "core/ports/user_prompts.h"
+#include "core/state/program_state.h"
+#include "core/support/unstacked_boxes.h"
 
 namespace fenwick {
 

@@ -2,19 +2,19 @@
 
 #include "codec/device_record.h"
 #include "codec/tftp_packets.h"
-#include "core/support/latin1.h"
 #include "core/firmware/firmware_texts.h"
 #include "core/firmware/upgrade_confirmation.h"
+#include "core/support/latin1.h"
 
 #include <QByteArray>
 #include <array>
 
 namespace fenwick {
 
-TftpTransfer::TftpTransfer(ProgramState& state, UnstackedBoxes& boxes,
+TftpTransfer::TftpTransfer(UpgradeValues& upgrade, UnstackedBoxes& boxes,
                            DatagramSocketFactory& sockets, Timers& timers, EventLog& log,
                            UpgradeConfirmation& confirmation, QObject* parent)
-    : QObject(parent), program_(state), boxes_(boxes), sockets_(sockets), log_(log),
+    : QObject(parent), upgrade_(upgrade), boxes_(boxes), sockets_(sockets), log_(log),
       confirmation_(confirmation),
       dataTimer_(timers.Create(Timers::Kind::Periodic, [this] { OnDataTick(); })),
       requestTimer_(timers.Create(Timers::Kind::Periodic, [this] { OnRequestTick(); })),
@@ -40,10 +40,10 @@ bool TftpTransfer::StartTftpTransfer(FirmwareImage image) {
     counters_.RequestRetries = 0;
     image_ = std::move(image);
     counters_.FirmwareFileSize = image_.Size();
-    program_.Upgrade.UpgradeBytesSent = 0;
+    upgrade_.UpgradeBytesSent = 0;
     socket_ = std::move(socket);
     socket_->SetReadyCallback([this] { OnDatagram(); });
-    device_ = program_.Upgrade.UpgradeTargetIp;
+    device_ = upgrade_.UpgradeTargetIp;
     state_ = TftpState::Requesting;
     ++transferNumber_;
     emit runningChanged(true);
@@ -78,7 +78,7 @@ void TftpTransfer::EndTransfer() {
     CloseSocket();
     ResetTransferState();
     counters_.RequestRetries = 0; // RequestTickSeen is kept for the run, as the retry rule says
-    program_.Upgrade.UpgradeBytesSent = 0;
+    upgrade_.UpgradeBytesSent = 0;
     const bool wasRunning = state_ != TftpState::Idle;
     state_ = TftpState::Idle;
     ++transferNumber_;
@@ -136,7 +136,7 @@ void TftpTransfer::OnAcknowledgement(std::uint16_t block) {
     if (counters_.FinalBlock == block) {
         state_ = TftpState::Complete;
         dataTimer_->Stop();
-        program_.Upgrade.UpgradeBytesSent = 0;
+        upgrade_.UpgradeBytesSent = 0;
         emit finalAcknowledged();
         pause_->Start(kCompletionPauseMilliseconds);
     } else if (block == counters_.LastBlockSent) {
@@ -200,7 +200,7 @@ void TftpTransfer::OnRequestTick() {
 bool TftpTransfer::SendWriteRequest() {
     TftpWriteRequestBuffer buffer;
     const std::span<const std::uint8_t> request =
-        BuildTftpWriteRequest(buffer, FieldText(program_.Upgrade.FirmwarePath));
+        BuildTftpWriteRequest(buffer, FieldText(upgrade_.FirmwarePath));
     counters_.DataTickSeen = false;
     if (socket_->SendTo(request, device_, kDevicePort) != 0) {
         [[maybe_unused]] const bool same =
@@ -237,8 +237,8 @@ void TftpTransfer::SendNextBlock(std::uint16_t acknowledged) {
         dataTimer_->Start(kTickMilliseconds);
     }
     if (counters_.DataRetries == 0) { // a first send, not a resend
-        program_.Upgrade.UpgradeBytesSent += static_cast<std::uint32_t>(read.count);
-        emit progressChanged(program_.Upgrade.UpgradeBytesSent, counters_.FirmwareFileSize);
+        upgrade_.UpgradeBytesSent += static_cast<std::uint32_t>(read.count);
+        emit progressChanged(upgrade_.UpgradeBytesSent, counters_.FirmwareFileSize);
     }
     const auto block = static_cast<std::uint16_t>(acknowledged + 1);
     counters_.LastBlockSent = block;
@@ -297,7 +297,7 @@ void TftpTransfer::ShowUpgradeState(const QString& text) {
 }
 
 QString TftpTransfer::BytesText(QLatin1String format) const {
-    return QString(format).arg(program_.Upgrade.UpgradeBytesSent).arg(counters_.FirmwareFileSize);
+    return QString(format).arg(upgrade_.UpgradeBytesSent).arg(counters_.FirmwareFileSize);
 }
 
 } // namespace fenwick

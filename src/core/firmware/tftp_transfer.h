@@ -18,12 +18,12 @@
 // transfer can end or move on: a handler shows its box last, or checks again after it.
 #pragma once
 
-#include "core/state/program_state.h"
-#include "core/support/unstacked_boxes.h"
 #include "core/firmware/firmware_image.h"
 #include "core/monitor/event_log.h"
 #include "core/ports/datagram_socket.h"
 #include "core/ports/timers.h"
+#include "core/state/upgrade_values.h"
+#include "core/support/unstacked_boxes.h"
 
 #include <QObject>
 #include <QString>
@@ -65,7 +65,7 @@ public:
 
     // Reads UpgradeTargetIp and FirmwarePath from `state` and keeps UpgradeBytesSent there; a
     // completed transfer hands over to `confirmation`.
-    TftpTransfer(ProgramState& state, UnstackedBoxes& boxes, DatagramSocketFactory& sockets,
+    TftpTransfer(UpgradeValues& upgrade, UnstackedBoxes& boxes, DatagramSocketFactory& sockets,
                  Timers& timers, EventLog& log, UpgradeConfirmation& confirmation,
                  QObject* parent = nullptr);
     ~TftpTransfer() override;
@@ -131,7 +131,7 @@ private:
     void ShowUpgradeState(const QString& text);
     QString BytesText(QLatin1String format) const;
 
-    ProgramState& program_;
+    UpgradeValues& upgrade_;
     UnstackedBoxes& boxes_;
     DatagramSocketFactory& sockets_;
     EventLog& log_;

@@ -6,16 +6,16 @@
 
 namespace fenwick {
 
-UpgradeConfirmation::UpgradeConfirmation(ProgramState& state, UnstackedBoxes& boxes, Timers& timers,
+UpgradeConfirmation::UpgradeConfirmation(ReplyContext& reply, UnstackedBoxes& boxes, Timers& timers,
                                          DiscoveryService& discovery, ProtocolSockets& sockets)
-    : state_(state), boxes_(boxes), discovery_(discovery), sockets_(sockets),
+    : reply_(reply), boxes_(boxes), discovery_(discovery), sockets_(sockets),
       restartWait_(timers.Create(Timers::Kind::SingleShot, [this] { SendDiscovery(); })),
       answerWait_(timers.Create(Timers::Kind::SingleShot, [this] { TellResult(); })) {}
 
 UpgradeConfirmation::~UpgradeConfirmation() = default;
 
 void UpgradeConfirmation::ConfirmUpgrade() {
-    SetFieldText(state_.Reply.ConfirmationTargetMac, FieldText(state_.Reply.UpgradeTargetMac));
+    SetFieldText(reply_.ConfirmationTargetMac, FieldText(reply_.UpgradeTargetMac));
     answerWait_->Stop();
     restartWait_->Start(kRestartWaitMilliseconds);
 }
@@ -26,7 +26,7 @@ bool UpgradeConfirmation::Pending() const {
 
 void UpgradeConfirmation::SendDiscovery() {
     // Only an answer to this discovery confirms the upgrade.
-    state_.Reply.UpgradeConfirmed = 0;
+    reply_.UpgradeConfirmed = 0;
     if (discovery_.SendRequest(sockets_.BroadcastSocket(),
                                DiscoveryService::Counting::NotCounted)) {
         answerWait_->Start(kAnswerWaitMilliseconds);
@@ -34,7 +34,7 @@ void UpgradeConfirmation::SendDiscovery() {
 }
 
 void UpgradeConfirmation::TellResult() {
-    if (state_.Reply.UpgradeConfirmed == 1) {
+    if (reply_.UpgradeConfirmed == 1) {
         boxes_.Show(texts::kUpgradeSuccessful, texts::kCaptionUpgradeResult,
                     UserPrompts::Icon::Information);
     } else {

@@ -6,9 +6,9 @@
 // upgrade may be launched (there is one flag for the answer and one result box to come).
 #pragma once
 
-#include "core/state/program_state.h"
-#include "core/support/unstacked_boxes.h"
+#include "codec/reply_checks.h"
 #include "core/ports/timers.h"
+#include "core/support/unstacked_boxes.h"
 
 #include <memory>
 
@@ -22,7 +22,7 @@ public:
     static constexpr int kRestartWaitMilliseconds = 12000;
     static constexpr int kAnswerWaitMilliseconds = 2000;
 
-    UpgradeConfirmation(ProgramState& state, UnstackedBoxes& boxes, Timers& timers,
+    UpgradeConfirmation(ReplyContext& reply, UnstackedBoxes& boxes, Timers& timers,
                         DiscoveryService& discovery, ProtocolSockets& sockets);
     ~UpgradeConfirmation();
 
@@ -35,7 +35,7 @@ private:
     void SendDiscovery();
     void TellResult();
 
-    ProgramState& state_;
+    ReplyContext& reply_;
     UnstackedBoxes& boxes_;
     DiscoveryService& discovery_;
     ProtocolSockets& sockets_;

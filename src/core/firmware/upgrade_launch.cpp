@@ -1,10 +1,10 @@
 #include "upgrade_launch.h"
 
 #include "codec/validation.h"
-#include "core/support/support_texts.h"
 #include "core/config/device_selection.h"
 #include "core/firmware/firmware_texts.h"
 #include "core/firmware/upgrade_confirmation.h"
+#include "core/support/support_texts.h"
 
 #include <algorithm>
 
@@ -53,7 +53,7 @@ LaunchOutcome UpgradeLaunch::LaunchUpgrade() {
 bool UpgradeLaunch::InManagerSubnet(std::uint32_t device) const {
     const std::vector<InterfaceAddress> local = addresses_.List();
     return std::any_of(local.begin(), local.end(), [device](const InterfaceAddress& own) {
-        return CheckSameSubnet(device, own.address, own.mask) == 0;
+        return CheckSameSubnet(device, own.address, own.mask);
     });
 }
 

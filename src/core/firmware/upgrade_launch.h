@@ -2,10 +2,10 @@
 // its upgrade window opens.
 #pragma once
 
-#include "core/state/program_state.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/local_addresses.h"
 #include "core/ports/user_prompts.h"
+#include "core/state/program_state.h"
 
 namespace fenwick {
 

@@ -1,12 +1,13 @@
 #include "upgrade_start.h"
 
+#include "codec/text_forms.h"
 #include "codec/upgrade_trigger.h"
-#include "core/support/support_texts.h"
-#include "core/support/latin1.h"
 #include "core/config/config_texts.h"
 #include "core/firmware/firmware_texts.h"
 #include "core/firmware/tftp_transfer.h"
 #include "core/protocol/protocol_sockets.h"
+#include "core/support/latin1.h"
+#include "core/support/support_texts.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -67,6 +68,14 @@ QString UpgradeStart::OnBrowse() {
 QString UpgradeStart::PathInUse() const {
     const std::string_view path = FieldText(state_.Upgrade.FirmwarePath);
     return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+QString UpgradeStart::TargetIpText() const {
+    return Latin1(AddressText(state_.Upgrade.UpgradeTargetIp));
+}
+
+QString UpgradeStart::TargetMacText() const {
+    return Latin1(FieldText(state_.Reply.UpgradeTargetMac));
 }
 
 void UpgradeStart::OnWaitEnded() {

@@ -4,10 +4,10 @@
 // upgrade window ignores input until it ends.
 #pragma once
 
-#include "core/state/program_state.h"
 #include "core/firmware/firmware_image.h"
 #include "core/ports/timers.h"
 #include "core/ports/user_prompts.h"
+#include "core/state/program_state.h"
 
 #include <QObject>
 #include <QString>
@@ -42,6 +42,11 @@ public:
 
     // FirmwarePath as the Firmware Path field shows it.
     QString PathInUse() const;
+    // The device the upgrade is for, as the window shows it.
+    QString TargetIpText() const;
+    QString TargetMacText() const;
+    // The transfer that follows the wait, which the window follows and cancels.
+    TftpTransfer& Transfer() { return transfer_; }
 
     bool Waiting() const { return waiting_; }
     // The wait or a transfer runs: the image and the path are fixed.

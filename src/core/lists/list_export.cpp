@@ -1,9 +1,9 @@
 #include "list_export.h"
 
 #include "codec/device_record.h"
-#include "core/support/whole_file_save.h"
 #include "core/lists/csv_text.h"
 #include "core/lists/list_texts.h"
+#include "core/support/whole_file_save.h"
 
 #include <functional>
 

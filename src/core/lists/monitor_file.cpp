@@ -2,9 +2,9 @@
 
 #include "codec/device_tables.h"
 #include "codec/monitor_records.h"
+#include "core/lists/list_texts.h"
 #include "core/support/folder_creation.h"
 #include "core/support/whole_file_save.h"
-#include "core/lists/list_texts.h"
 
 #include <QFile>
 #include <algorithm>
@@ -12,9 +12,10 @@
 #include <vector>
 
 namespace fenwick {
-MonitorFile::MonitorFile(ProgramState& state, UserPrompts& prompts, MonitorListService& monitor,
-                         QString configFolder)
-    : state_(state), prompts_(prompts), monitor_(monitor), configFolder_(std::move(configFolder)) {}
+MonitorFile::MonitorFile(DeviceTable& monitorTable, UserPrompts& prompts,
+                         MonitorListService& monitor, QString configFolder)
+    : monitorTable_(monitorTable), prompts_(prompts), monitor_(monitor),
+      configFolder_(std::move(configFolder)) {}
 
 QString MonitorFile::DefaultPath(const QString& configFolder) {
     return configFolder + QStringLiteral("/monitor.cfg");
@@ -63,11 +64,11 @@ void MonitorFile::LoadAtStartup() {
     }
     const std::optional<std::vector<DeviceRecord>> records = Read(path);
     if (!records) {
-        state_.MonitorTable.fill(ZeroRecord());
+        monitorTable_.fill(ZeroRecord());
         return;
     }
     for (std::size_t i = 0; i < records->size(); ++i) {
-        DeviceRecord& entry = state_.MonitorTable[i];
+        DeviceRecord& entry = monitorTable_[i];
         entry = (*records)[i];
         PrepareStartupRecord(entry);
         monitor_.ShowMonitorRow(static_cast<int>(i));
@@ -85,12 +86,12 @@ void MonitorFile::Load() {
     }
     for (DeviceRecord& record : *records) {
         PrepareLoadedRecord(record);
-        if (FindMonitorByIp(state_.MonitorTable, monitor_.Count(), FieldText(record.IpText))) {
+        if (FindMonitorByIp(monitorTable_, monitor_.Count(), FieldText(record.IpText))) {
             prompts_.MessageBox(texts::kDuplicateIpInList, texts::kCaptionWarning,
                                 UserPrompts::Icon::Warning);
             continue;
         }
-        if (FindMonitorByMac(state_.MonitorTable, monitor_.Count(), FieldText(record.MacText))) {
+        if (FindMonitorByMac(monitorTable_, monitor_.Count(), FieldText(record.MacText))) {
             prompts_.MessageBox(texts::kDuplicateDeviceInList, texts::kCaptionWarning,
                                 UserPrompts::Icon::Warning);
             continue;
@@ -119,7 +120,7 @@ void MonitorFile::SaveAs() {
 
 void MonitorFile::Write(const QString& path, int count) {
     const std::vector<std::uint8_t> bytes = EncodeMonitorFile(std::span<const DeviceRecord>(
-        state_.MonitorTable.data(),
+        monitorTable_.data(),
         static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(kDeviceTableSlots)))));
     // The box has told the operator when it failed; the list stays as it is either way.
     [[maybe_unused]] const bool saved =

@@ -2,7 +2,7 @@
 // "Monitor save", and any file the operator picks for "Monitor save as" and "Monitor load".
 #pragma once
 
-#include "core/state/program_state.h"
+#include "codec/device_record.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/ports/user_prompts.h"
 
@@ -14,7 +14,7 @@ namespace fenwick {
 
 class MonitorFile {
 public:
-    MonitorFile(ProgramState& state, UserPrompts& prompts, MonitorListService& monitor,
+    MonitorFile(DeviceTable& monitorTable, UserPrompts& prompts, MonitorListService& monitor,
                 QString configFolder);
 
     // Restores monitor.cfg into the empty monitor list, records as stored, without duplicate
@@ -39,7 +39,7 @@ private:
     void Write(const QString& path, int count);
     void ConfigFileError();
 
-    ProgramState& state_;
+    DeviceTable& monitorTable_;
     UserPrompts& prompts_;
     MonitorListService& monitor_;
     QString configFolder_;

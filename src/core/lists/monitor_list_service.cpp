@@ -1,9 +1,9 @@
 #include "monitor_list_service.h"
 
 #include "codec/device_tables.h"
-#include "core/support/latin1.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/list_texts.h"
+#include "core/support/latin1.h"
 
 #include <QByteArray>
 #include <algorithm>

@@ -4,9 +4,9 @@
 // operator may sort the list.
 #pragma once
 
-#include "core/state/program_state.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/user_prompts.h"
+#include "core/state/program_state.h"
 
 #include <optional>
 #include <vector>

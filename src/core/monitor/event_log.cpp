@@ -2,8 +2,8 @@
 
 #include "codec/event_log_lines.h"
 #include "codec/text_forms.h"
-#include "core/support/folder_creation.h"
 #include "core/monitor/monitor_texts.h"
+#include "core/support/folder_creation.h"
 
 #include <QFile>
 #include <QFileInfo>

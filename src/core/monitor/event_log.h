@@ -6,9 +6,9 @@
 #pragma once
 
 #include "codec/timestamp.h"
-#include "core/support/unstacked_boxes.h"
 #include "core/ports/clock.h"
 #include "core/ports/launcher.h"
+#include "core/support/unstacked_boxes.h"
 
 #include <QString>
 #include <array>

@@ -7,11 +7,11 @@
 // before it does anything that may open a box.
 #pragma once
 
-#include "core/state/program_state.h"
-#include "core/support/unstacked_boxes.h"
 #include "core/monitor/event_log.h"
 #include "core/ports/clock.h"
 #include "core/ports/timers.h"
+#include "core/state/program_state.h"
+#include "core/support/unstacked_boxes.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "trap_list.h"
 
-#include "core/support/latin1.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/list_sorter.h"
 #include "core/monitor/trap_table.h"
+#include "core/support/latin1.h"
 
 namespace fenwick {
 namespace {

@@ -3,9 +3,9 @@
 // which lasts for the program's run across openings of the window.
 #pragma once
 
-#include "core/state/program_state.h"
 #include "core/lists/list_selection.h"
 #include "core/lists/list_view_model.h"
+#include "core/state/program_state.h"
 
 #include <QObject>
 #include <optional>

@@ -3,9 +3,9 @@
 // trace.
 #pragma once
 
-#include "core/state/program_state.h"
 #include "core/monitor/trap_indicator.h"
 #include "core/ports/clock.h"
+#include "core/state/program_state.h"
 
 #include <cstdint>
 #include <span>

@@ -3,11 +3,11 @@
 #include "codec/device_tables.h"
 #include "codec/info_field.h"
 #include "codec/packet_header.h"
-#include "core/support/latin1.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/monitor_list_service.h"
 #include "core/monitor/request_accounting.h"
 #include "core/protocol/protocol_texts.h"
+#include "core/support/latin1.h"
 
 #include <array>
 #include <optional>

@@ -2,10 +2,10 @@
 // stores that file an accepted reply as a device in one of the two tables.
 #pragma once
 
-#include "core/state/program_state.h"
-#include "core/support/unstacked_boxes.h"
 #include "core/lists/main_lists.h"
 #include "core/ports/datagram_socket.h"
+#include "core/state/program_state.h"
+#include "core/support/unstacked_boxes.h"
 
 #include <cstdint>
 #include <span>

@@ -1,18 +1,18 @@
 #include "reply_dispatcher.h"
 
 #include "codec/packet_header.h"
-#include "core/support/support_texts.h"
-#include "core/support/latin1.h"
 #include "core/monitor/trap_reception.h"
 #include "core/protocol/discovery_service.h"
+#include "core/support/latin1.h"
+#include "core/support/support_texts.h"
 
 #include <array>
 
 namespace fenwick {
 
-ReplyDispatcher::ReplyDispatcher(ProgramState& state, UnstackedBoxes& boxes,
+ReplyDispatcher::ReplyDispatcher(ReplyContext& reply, UnstackedBoxes& boxes,
                                  DiscoveryService& discovery, TrapReception& traps)
-    : state_(state), boxes_(boxes), discovery_(discovery), traps_(traps) {}
+    : reply_(reply), boxes_(boxes), discovery_(discovery), traps_(traps) {}
 
 void ReplyDispatcher::DrainSocket(DatagramSocket& socket) {
     for (int i = 0; i < kMaxDatagramsPerEvent; ++i) {
@@ -30,7 +30,7 @@ void ReplyDispatcher::DrainSocket(DatagramSocket& socket) {
 void ReplyDispatcher::Dispatch(std::span<const std::uint8_t> datagram,
                                std::uint32_t sourceAddress) {
     DeviceRecord record = ZeroRecord();
-    const ReplyVerdict verdict = CheckReplyHeader(datagram, sourceAddress, state_.Reply, record);
+    const ReplyVerdict verdict = CheckReplyHeader(datagram, sourceAddress, reply_, record);
     switch (verdict.route) {
     case ReplyRoute::Drop:
     case ReplyRoute::TriggerAcknowledged:

@@ -2,9 +2,9 @@
 // it to the part of the program that deals with it.
 #pragma once
 
-#include "core/state/program_state.h"
-#include "core/support/unstacked_boxes.h"
+#include "codec/reply_checks.h"
 #include "core/ports/datagram_socket.h"
+#include "core/support/unstacked_boxes.h"
 
 #include <cstdint>
 #include <span>
@@ -16,7 +16,7 @@ class TrapReception;
 
 class ReplyDispatcher {
 public:
-    ReplyDispatcher(ProgramState& state, UnstackedBoxes& boxes, DiscoveryService& discovery,
+    ReplyDispatcher(ReplyContext& reply, UnstackedBoxes& boxes, DiscoveryService& discovery,
                     TrapReception& traps);
 
     // Reads and dispatches what is waiting, up to a bound so that a flood cannot hold the event
@@ -29,7 +29,7 @@ public:
     static constexpr int kMaxDatagramsPerEvent = 256;
 
 private:
-    ProgramState& state_;
+    ReplyContext& reply_;
     UnstackedBoxes& boxes_;
     DiscoveryService& discovery_;
     TrapReception& traps_;

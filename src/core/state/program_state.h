@@ -7,6 +7,7 @@
 #include "codec/reply_checks.h"
 #include "codec/trap_entry.h"
 #include "core/state/selection_state.h"
+#include "core/state/upgrade_values.h"
 
 #include <cstdint>
 
@@ -14,14 +15,6 @@ namespace fenwick {
 
 // The poll interval at start-up, and the one the menu shows checked then.
 inline constexpr int kInitialRefreshSeconds = 15;
-
-// What an upgrade's window and its transfer share; cleared at start-up, kept after an upgrade.
-struct UpgradeValues {
-    std::uint32_t UpgradeTargetIp = 0;   // the device's address, host order
-    bool UpgradeTargetInMonitor = false; // chosen in the Monitor List: triggered by unicast
-    char FirmwarePath[128] = {};         // the image file last chosen or started, 8-bit path
-    std::uint32_t UpgradeBytesSent = 0;
-};
 
 struct ProgramState {
     ProtocolValues Protocol; // AgentKey and the three ports, from the definition file

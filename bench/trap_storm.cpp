@@ -11,6 +11,7 @@
 // a monitored switch leaves no line in syslog.log then.
 #include "app/fenwick_program.h"
 #include "click_probe.h"
+#include "error_flood.h"
 #include "fenwick-switch/switch_control.h"
 #include "process_usage.h"
 #include "stored_traps.h"
@@ -69,9 +70,17 @@ struct Options {
     std::uint32_t seconds = 10;
     std::vector<std::uint32_t> rates = {1000, 2000, 5000, 10000, 20000, 50000, 100000};
     int bursts = 5;
+    int errorFloodRuns = 0; // the error flood instead, so many runs
 };
 
 using testing::WaitUntil;
+
+// The first of the lab's switches.
+std::string FirstLabSwitch() {
+    const char* switches = std::getenv("FENWICK_LAB_SWITCHES");
+    return switches ? std::string(switches).substr(0, std::string(switches).find(' '))
+                    : std::string();
+}
 
 // Runs the event loop until the log has stopped growing for `quietMs` (the program has caught
 // up with what arrived), or at most `limitMs`. Returns when, on `since`, it last grew, in
@@ -197,10 +206,7 @@ bool TrapStormBench::MonitorEverySwitch() {
 
 TrapStormBench::Reception TrapStormBench::CheckTrapReception() {
     // The first of the lab's switches, all of which are monitored now.
-    std::string ip;
-    if (const char* switches = std::getenv("FENWICK_LAB_SWITCHES")) {
-        ip = std::string(switches).substr(0, std::string(switches).find(' '));
-    }
+    const std::string ip = FirstLabSwitch();
     const std::string text = "fenwick-bench reception check";
     if (ip.empty() || !control_.Run("trap " + ip + " " + text)) {
         std::fprintf(stderr, "could not have a switch send a test trap\n");
@@ -416,7 +422,8 @@ std::vector<std::uint32_t> ParseRates(const char* text) {
 
 constexpr const char* kUsage =
     "usage: trap_storm --cfg DIR [--switches N] [--seconds S] [--rates R1,R2,...] [--bursts K]\n"
-    "                  [--control PATH]   (default: $FENWICK_LAB_CONTROL)\n";
+    "                  [--control PATH]   (default: $FENWICK_LAB_CONTROL)\n"
+    "       trap_storm --cfg DIR --error-flood RUNS [--seconds S] [--rates R] [--control PATH]\n";
 
 } // namespace
 } // namespace fenwick::bench
@@ -443,6 +450,8 @@ int main(int argc, char** argv) {
             options.bursts = std::atoi(value);
         } else if (std::strcmp(option, "--control") == 0) {
             options.control = value;
+        } else if (std::strcmp(option, "--error-flood") == 0) {
+            options.errorFloodRuns = std::atoi(value);
         } else {
             std::fprintf(stderr, "unknown option %s\n%s", option, kUsage);
             return 2;
@@ -454,6 +463,24 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    if (options.errorFloodRuns > 0) {
+        if (options.rates.size() != 1 || FirstLabSwitch().empty()) {
+            std::fprintf(stderr, "the error flood takes one rate, inside the lab\n%s", kUsage);
+            return 2;
+        }
+        // The real message boxes: the one the flood opens runs its own event loop, as it would
+        // for an operator.
+        fenwick::FenwickProgram program({options.cfg, {}});
+        program.Window().show();
+        if (!WaitUntil([&] { return program.Window().isVisible(); }, 5000)) {
+            std::fprintf(stderr, "the main window did not come up\n");
+            return 1;
+        }
+        const int status = RunErrorFlood({options.control, FirstLabSwitch(), options.errorFloodRuns,
+                                          options.seconds, options.rates.front()});
+        program.Window().close();
+        return status;
+    }
     BenchPrompts prompts;
     const std::unique_ptr<fenwick::FenwickProgram> program =
         fenwick::testing::ShowProgram(options.cfg, &prompts);

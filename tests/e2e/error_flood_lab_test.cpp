@@ -64,7 +64,8 @@ TEST_F(ErrorFloodInTheLab, OneBoxStaysOpenTheWindowRespondsAndOneOkClosesIt) {
         }
     });
     // A heartbeat on the event loop: the longest gap between two beats is how late an event
-    // was handled at worst while the box is open. Printed only: timing is the benchmark's.
+    // was handled at worst while the box is open. Printed only: `bench/trap-storm --error-flood`
+    // measures it beside the idle program's.
     QElapsedTimer sinceBeat;
     qint64 worstGapMs = 0;
     QTimer heartbeat;

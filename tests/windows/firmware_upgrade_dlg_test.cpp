@@ -58,16 +58,12 @@ struct UpgradeRig : WindowRig<CKestrelDlg> {
         return open;
     }
 
-    // The one open upgrade window, or null (the caller fails the test on null).
-    static QPointer<CFirmwareUpgradeDlg> TheUpgradeWindow() {
-        const QList<CFirmwareUpgradeDlg*> open = UpgradeWindows();
-        return open.size() == 1 ? open.first() : nullptr;
-    }
-
-    // Presses "Firmware upgrade" and returns the window it opened, or null.
-    QPointer<CFirmwareUpgradeDlg> OpenUpgradeWindow() {
+    // Presses "Firmware upgrade" and returns the one upgrade window then open; null, and the
+    // test failed at the caller's line, when there is none or more than one.
+    QPointer<CFirmwareUpgradeDlg> OpenUpgradeWindow(const char* file = __builtin_FILE(),
+                                                    int line = __builtin_LINE()) {
         PressUpgrade();
-        return TheUpgradeWindow();
+        return TheOpenWindow<CFirmwareUpgradeDlg>(file, line);
     }
 
     // An upgrade acknowledged and under way: the write request is out.
@@ -207,7 +203,7 @@ void FirmwareUpgradeDlgTest::aSecondUpgradeBringsTheOpenWindowForward() {
     rig.core->MonitorSelection().DeselectAll();
     rig.PressUpgrade();
     QCOMPARE(UpgradeRig::UpgradeWindows().size(), 1);
-    QCOMPARE(UpgradeRig::TheUpgradeWindow(), first);
+    QCOMPARE(TheOpenWindow<CFirmwareUpgradeDlg>(), first.data());
     QTRY_COMPARE(QApplication::activeWindow(), first.data());
     QVERIFY(rig.prompts.boxes.empty());
 

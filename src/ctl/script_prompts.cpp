@@ -1,0 +1,33 @@
+#include "script_prompts.h"
+
+namespace fenwick::ctl {
+
+UserPrompts::Answer ScriptPrompts::MessageBox(const QString& text, const QString& caption,
+                                              Icon icon, Buttons buttons) {
+    boxes_.push_back({text, caption, icon});
+    switch (buttons) {
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::OkCancel:
+        return Answer::Cancel;
+    case Buttons::YesNo:
+        return Answer::No;
+    }
+    return Answer::Cancel;
+}
+
+QString ScriptPrompts::SaveFileName(const QString&, const QString&) {
+    return {};
+}
+
+QString ScriptPrompts::OpenFileName(const QString&, const QString&) {
+    return {};
+}
+
+std::vector<ScriptPrompts::Box> ScriptPrompts::TakeNew() {
+    std::vector<Box> fresh(boxes_.begin() + static_cast<std::ptrdiff_t>(taken_), boxes_.end());
+    taken_ = boxes_.size();
+    return fresh;
+}
+
+} // namespace fenwick::ctl

@@ -1,5 +1,7 @@
 #include "core_fixture.h"
 
+#include <algorithm>
+
 namespace fenwick::testing {
 namespace {
 
@@ -94,6 +96,54 @@ TEST_F(Startup, SocketFailuresAreToldAndTheProgramGoesOn) {
         Start();
         EXPECT_EQ(BoxTexts(), QStringList(2, QString::fromLatin1(c.message))) << c.message;
         EXPECT_EQ(network.BoundTo(kTestBasePort), nullptr);
+        core.reset();
+    }
+}
+
+// A command from a script starts the definition file and the sockets only: it reads no
+// monitor list and polls nothing, and it learns whether it can go on.
+TEST_F(Startup, ACommandStartSaysWhetherItCanGoOnAndLeavesTheMonitorListAlone) {
+    struct Case {
+        const char* what;
+        bool definition;
+        bool failBind;
+        ManagerCore::CommandStart start;
+        const char* told; // how a box begins; empty: no box
+    };
+    const Case cases[] = {
+        {"ready", true, false, ManagerCore::CommandStart::Ready, ""},
+        {"no definition file", false, false, ManagerCore::CommandStart::NoDefinition,
+         "It will cause the application fail"},
+        {"a port in use", true, true, ManagerCore::CommandStart::SocketsUnusable,
+         "Bind socket error"},
+    };
+    for (const Case& c : cases) {
+        prompts.boxes.clear();
+        network.failBind = c.failBind;
+        QFile::remove(Folder() + QStringLiteral("/define.ecf"));
+        if (c.definition) {
+            WriteDefinition(EncodeDefinitionFile(kTestKey, kTestBasePort));
+        }
+        QFile list(Folder() + QStringLiteral("/monitor.cfg")); // a window would report it
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        list.write("not a monitor list");
+        list.close();
+
+        EXPECT_EQ(BuildCore(ConfigFolders{Folder(), {}}, kApplicationName).StartForCommands(),
+                  c.start)
+            << c.what;
+        const QStringList boxes = BoxTexts();
+        if (QLatin1String(c.told).isEmpty()) {
+            EXPECT_TRUE(boxes.isEmpty()) << c.what << ": " << boxes.join(u'|').toStdString();
+        } else {
+            EXPECT_TRUE(std::any_of(
+                boxes.begin(), boxes.end(),
+                [&](const QString& box) { return box.startsWith(QLatin1String(c.told)); }))
+                << c.what << ": " << boxes.join(u'|').toStdString();
+        }
+        const std::size_t sent = network.sent.size();
+        clock.Advance(5 * 60 * 1000);
+        EXPECT_EQ(network.sent.size(), sent) << c.what << ": nothing polled";
         core.reset();
     }
 }

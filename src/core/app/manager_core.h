@@ -70,6 +70,12 @@ public:
     // cleared, monitor.cfg restored, sockets opened, liveness polling started (its first cycle due
     // at once), pending values cleared.
     void Initialise();
+    // How a start for a command from a script ended.
+    enum class CommandStart { Ready, NoDefinition, SocketsUnusable };
+    // The start of a command run from a script: the definition file and both protocol sockets,
+    // without the monitor list and its polling (a command watches no device of its own).
+    // Anything but Ready has told the prompts why.
+    [[nodiscard]] CommandStart StartForCommands();
     // Stops the polling and closes both protocol sockets; called by every way of ending the
     // program.
     void Shutdown();
@@ -141,6 +147,12 @@ public:
     ProgramState& State() { return state_; }
 
 private:
+    // The parts of a start, in start-up order.
+    void ClearProgramValues();
+    [[nodiscard]] bool LoadDefinition();
+    [[nodiscard]] bool OpenSockets();
+    void ClearPendingValues();
+
     // Built in this order, each from those before it.
     ProgramState& state_;
     Ports ports_;

@@ -3,15 +3,14 @@
 #include "click_probe.h"
 #include "fenwick-switch/switch_control.h"
 #include "storm_figures.h"
+#include "support/heartbeat.h"
 #include "support/wait_until.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QMessageBox>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -24,35 +23,8 @@ constexpr int kBeatMs = 20;
 // How long the end of a measurement (the storm's last traps, the box's closing) may take.
 constexpr int kFinishLimitMs = 30000;
 
+using testing::Heartbeat;
 using testing::WaitUntil;
-
-// A timer on the event loop every kBeatMs; the longest time between two beats is how late the
-// loop ran something that was due, at worst.
-class Heartbeat {
-public:
-    Heartbeat() {
-        timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            worstNs_ = std::max(worstNs_, since_.nsecsElapsed());
-            since_.restart();
-        });
-    }
-    void Start() {
-        worstNs_ = 0;
-        since_.start();
-        timer_.start(kBeatMs);
-    }
-    // Stops the beats; the worst gap in milliseconds.
-    double Stop() {
-        timer_.stop();
-        return static_cast<double>(worstNs_) / 1e6;
-    }
-
-private:
-    QTimer timer_;
-    QElapsedTimer since_;
-    qint64 worstNs_ = 0;
-};
 
 // Counts the message boxes the program shows and remembers the text of the last one.
 class BoxWatch final : public QObject {
@@ -92,7 +64,7 @@ double WorstGap(int ms, const std::function<bool()>& finish) {
         worst = heartbeat.Stop();
         poll.start();
     });
-    heartbeat.Start();
+    heartbeat.Start(kBeatMs);
     end.start(ms);
     WaitUntil([&] { return finished; }, ms + kFinishLimitMs);
     poll.stop();

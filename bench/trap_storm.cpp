@@ -470,15 +470,15 @@ int main(int argc, char** argv) {
         }
         // The real message boxes: the one the flood opens runs its own event loop, as it would
         // for an operator.
-        fenwick::FenwickProgram program({options.cfg, {}});
-        program.Window().show();
-        if (!WaitUntil([&] { return program.Window().isVisible(); }, 5000)) {
+        const std::unique_ptr<fenwick::FenwickProgram> program =
+            fenwick::testing::ShowProgram(options.cfg, nullptr);
+        if (program == nullptr) {
             std::fprintf(stderr, "the main window did not come up\n");
             return 1;
         }
         const int status = RunErrorFlood({options.control, FirstLabSwitch(), options.errorFloodRuns,
                                           options.seconds, options.rates.front()});
-        program.Window().close();
+        program->Window().close();
         return status;
     }
     BenchPrompts prompts;

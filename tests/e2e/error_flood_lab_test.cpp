@@ -2,13 +2,13 @@
 // a faulty agent or a hostile host on the segment would: one box stays open however many
 // arrive, the window keeps handling events, and one OK leaves no box behind.
 #include "lab_program.h"
+#include "support/heartbeat.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -66,25 +66,21 @@ TEST_F(ErrorFloodInTheLab, OneBoxStaysOpenTheWindowRespondsAndOneOkClosesIt) {
     // A heartbeat on the event loop: the longest gap between two beats is how late an event
     // was handled at worst while the box is open. Printed only: `bench/trap-storm --error-flood`
     // measures it beside the idle program's.
-    QElapsedTimer sinceBeat;
-    qint64 worstGapMs = 0;
-    QTimer heartbeat;
-    QObject::connect(&heartbeat, &QTimer::timeout,
-                     [&] { worstGapMs = std::max(worstGapMs, sinceBeat.restart()); });
+    Heartbeat heartbeat;
+    double worstGapMs = 0;
     int open = 0;
     std::optional<std::size_t> boxesUnderTheBox;
     prompts.whileOpen = [&](const RecordingPrompts::Box&) {
         // The operator is away for the whole storm; like a real modal box, this one runs the
         // event loop meanwhile. Then OK.
         ++open;
-        sinceBeat.start();
-        heartbeat.start(kHeartbeatMs);
+        heartbeat.Start(kHeartbeatMs);
         RunFor(kStormSeconds * 1000 / 2);
         EXPECT_TRUE(StormRunning()) << "the storm ended before the click";
         clickPosted = true;
         PostClick(*probe);
         RunFor(kStormSeconds * 1000 / 2 + 1000);
-        heartbeat.stop();
+        worstGapMs = heartbeat.Stop();
         boxesUnderTheBox = prompts.boxes.size();
         --open;
     };
@@ -106,8 +102,7 @@ TEST_F(ErrorFloodInTheLab, OneBoxStaysOpenTheWindowRespondsAndOneOkClosesIt) {
     EXPECT_EQ(prompts.boxes.front().text, QStringLiteral("Device return : unknow error"));
     ASSERT_TRUE(clickedDuringStorm.has_value()) << "the click was never handled";
     EXPECT_TRUE(*clickedDuringStorm) << "the click waited for the storm to end";
-    std::printf("longest wait of an event during the flood: %lld ms\n",
-                static_cast<long long>(worstGapMs));
+    std::printf("longest wait of an event during the flood: %.1f ms\n", worstGapMs);
     RunFor(1000);
     EXPECT_EQ(open, 0);
     EXPECT_EQ(prompts.boxes.size(), 1u) << "the storm is over: nothing opens another";

@@ -56,9 +56,8 @@ protected:
     void Restart() {
         program->Window().close();
         program.reset();
-        program = std::make_unique<FenwickProgram>(ConfigFolders{ConfigFolder(), {}}, &prompts);
-        program->Window().show();
-        ASSERT_TRUE(WaitUntil([&] { return program->Window().isVisible(); }));
+        program = ShowProgram(ConfigFolder(), &prompts);
+        ASSERT_NE(program, nullptr) << "the main window did not come up";
     }
 
     void TriggerMenuItem(const QString& text) {

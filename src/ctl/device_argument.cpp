@@ -39,7 +39,9 @@ std::optional<std::string> ReadMac(std::string_view text) {
     return digits;
 }
 
-std::optional<std::uint32_t> ReadIp(std::string_view text) {
+} // namespace
+
+std::optional<std::uint32_t> ReadDottedAddress(std::string_view text) {
     std::uint32_t address = 0;
     int octets = 0;
     std::size_t position = 0;
@@ -71,13 +73,11 @@ std::optional<std::uint32_t> ReadIp(std::string_view text) {
     return address;
 }
 
-} // namespace
-
 std::optional<DeviceArgument> ReadDeviceArgument(std::string_view text) {
     if (const std::optional<std::string> mac = ReadMac(text)) {
         return DeviceArgument{DeviceArgument::Kind::Mac, *mac, 0};
     }
-    if (const std::optional<std::uint32_t> ip = ReadIp(text)) {
+    if (const std::optional<std::uint32_t> ip = ReadDottedAddress(text)) {
         return DeviceArgument{DeviceArgument::Kind::Ip, {}, *ip};
     }
     return std::nullopt;

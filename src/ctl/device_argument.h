@@ -20,4 +20,7 @@ struct DeviceArgument {
 // every pair; or four decimal octets of 0 to 255 joined by dots. Nothing for anything else.
 std::optional<DeviceArgument> ReadDeviceArgument(std::string_view text);
 
+// Four decimal octets of 0 to 255 joined by dots, host order; nothing for anything else.
+std::optional<std::uint32_t> ReadDottedAddress(std::string_view text);
+
 } // namespace fenwick::ctl

@@ -6,6 +6,7 @@
 #include "core/ports/user_prompts.h"
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace fenwick::ctl {
@@ -25,12 +26,17 @@ public:
     QString SaveFileName(const QString& filter, const QString& proposedName) override;
     QString OpenFileName(const QString& filter, const QString& proposedName) override;
 
+    // Told of each box as it is shown, after it is kept: a command reports it at once and may
+    // end on it.
+    void SetShownHandler(std::function<void(const Box&)> shown);
+
     const std::vector<Box>& Boxes() const { return boxes_; }
     // The boxes shown since the last call, for a command to report as they come.
     std::vector<Box> TakeNew();
 
 private:
     std::vector<Box> boxes_;
+    std::function<void(const Box&)> shown_;
     std::size_t taken_ = 0;
 };
 

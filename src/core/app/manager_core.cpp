@@ -94,10 +94,13 @@ void ManagerCore::Initialise() {
     ClearPendingValues();
 }
 
-ManagerCore::CommandStart ManagerCore::StartForCommands() {
+ManagerCore::CommandStart ManagerCore::StartForCommands(MonitorListUse use) {
     ClearProgramValues();
     if (!LoadDefinition()) {
         return CommandStart::NoDefinition;
+    }
+    if (use == MonitorListUse::Restore) {
+        monitorFile_->LoadAtStartup();
     }
     if (!OpenSockets()) {
         return CommandStart::SocketsUnusable;
@@ -146,9 +149,8 @@ void ManagerCore::Shutdown() {
     sockets_->Close();
 }
 
-void ManagerCore::Discovery() {
-    // A failure has told the operator.
-    [[maybe_unused]] const bool sent = discovery_->SendRequest(sockets_->BroadcastSocket());
+bool ManagerCore::Discovery() {
+    return discovery_->SendRequest(sockets_->BroadcastSocket());
 }
 
 void ManagerCore::AddToMonitorList() {

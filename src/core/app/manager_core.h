@@ -72,16 +72,21 @@ public:
     void Initialise();
     // How a start for a command from a script ended.
     enum class CommandStart { Ready, NoDefinition, SocketsUnusable };
-    // The start of a command run from a script: the definition file and both protocol sockets,
-    // without the monitor list and its polling (a command watches no device of its own).
-    // Anything but Ready has told the prompts why.
-    [[nodiscard]] CommandStart StartForCommands();
+    // Whether a command from a script works with the operator's monitor list.
+    enum class MonitorListUse {
+        Leave,   // left alone: the command addresses the devices it names
+        Restore, // restored from monitor.cfg as the window does (traps come from these devices)
+    };
+    // The start of a command run from a script: the definition file, the monitor list when
+    // asked, and both protocol sockets, never the liveness polling (a command is not there to
+    // tell the operator which device is alive). Anything but Ready has told the prompts why.
+    [[nodiscard]] CommandStart StartForCommands(MonitorListUse use = MonitorListUse::Leave);
     // Stops the polling and closes both protocol sockets; called by every way of ending the
     // program.
     void Shutdown();
 
-    // "Discovery" button.
-    void Discovery();
+    // "Discovery" button. False when the request could not be sent, after telling the operator.
+    bool Discovery();
 
     // "Add to monitor list" button: moves the selected Discovery List devices to the monitor
     // list.
@@ -112,6 +117,8 @@ public:
     // window.
     void ViewTrap();
     TrapList& Traps() { return *trapList_; }
+    // Every trap accepted from a monitored device, after it is logged and stored.
+    TrapReception& Reception() { return *trapReception_; }
     EventLog& Log() { return *eventLog_; }
     // "Firmware upgrade": chooses the selected device and checks it; true when the upgrade
     // window may open for UpgradeTargetIp and UpgradeTargetMac.

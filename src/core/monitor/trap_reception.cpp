@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace fenwick {
 
@@ -39,6 +40,14 @@ void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
     log_.AppendToSyslog(TrapLineTail(address, trap.eventText));
 
     StoreTrap(state_.TrapTable, state_.TrapCount, timestamp.data(), address, trap.eventText);
+    if (accepted_) {
+        accepted_({std::string(timestamp.data(), kTimestampLength), address,
+                   std::string(trap.eventText)});
+    }
+}
+
+void TrapReception::SetAcceptedHandler(std::function<void(const AcceptedTrap&)> accepted) {
+    accepted_ = std::move(accepted);
 }
 
 } // namespace fenwick

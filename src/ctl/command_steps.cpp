@@ -1,0 +1,55 @@
+#include "command_steps.h"
+
+#include "core/protocol/protocol_texts.h"
+#include "ctl/ctl_output.h"
+#include "ctl/ctl_session.h"
+#include "ctl/ctl_texts.h"
+#include "ctl/exit_codes.h"
+
+namespace fenwick::ctl {
+
+std::optional<std::vector<DeviceArgument>> ReadDevices(const QStringList& texts) {
+    std::vector<DeviceArgument> devices;
+    for (const QString& text : texts) {
+        const std::optional<DeviceArgument> device = ReadDeviceArgument(text.toStdString());
+        if (!device) {
+            Say(QString(texts::kNotADevice).arg(text));
+            return std::nullopt;
+        }
+        devices.push_back(*device);
+    }
+    return devices;
+}
+
+FoundDevice DiscoverDevice(CtlSession& session, const DeviceArgument& device, const QString& typed,
+                           int waitMilliseconds) {
+    if (const int sent = session.Discover(waitMilliseconds); sent != kExitDone) {
+        return {std::nullopt, sent};
+    }
+    const std::optional<int> row = session.FindDiscovered(device);
+    if (!row) {
+        Say(QString(texts::kDidNotAnswer).arg(typed));
+        return {std::nullopt, kExitDeviceFailed};
+    }
+    return {row, kExitDone};
+}
+
+int AwaitSetAnswer(CtlSession& session) {
+    int result = kExitDeviceFailed;
+    session.LookAtBoxes([&session, &result](const ScriptPrompts::Box& box) {
+        if (box.text == fenwick::texts::kSetSuccessful) {
+            result = kExitDone;
+            session.Finish();
+        } else if (box.icon == UserPrompts::Icon::Error) {
+            session.Finish(); // the device's error text has been said
+        }
+    });
+    const bool answered = session.RunUntilFinished(kSetAnswerMilliseconds);
+    session.LookAtBoxes({});
+    if (!answered) {
+        Say(QString(texts::kNoSetReply).arg(kSetAnswerMilliseconds / 1000));
+    }
+    return result;
+}
+
+} // namespace fenwick::ctl

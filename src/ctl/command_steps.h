@@ -1,0 +1,35 @@
+// Steps the commands share: the device a DEVICE names, found by one discovery and chosen as the
+// operator's click would; and the wait for a device's answer to a set request.
+#pragma once
+
+#include "ctl/device_argument.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace fenwick::ctl {
+
+class CtlSession;
+
+// The DEVICE texts read, each checked; nothing after saying which one is wrong.
+std::optional<std::vector<DeviceArgument>> ReadDevices(const QStringList& texts);
+
+// A device found, or the exit status that ends the command.
+struct FoundDevice {
+    std::optional<int> row; // in the Discovery List
+    int exitCode = 0;
+};
+
+// One discovery, then the Discovery List row of `device` (`typed` names it to the operator).
+FoundDevice DiscoverDevice(CtlSession& session, const DeviceArgument& device, const QString& typed,
+                           int waitMilliseconds);
+
+// After a set request went out: kExitDone when the device confirms it within the wait, and
+// kExitDeviceFailed on its error reply (whose text has been said) or on silence.
+int AwaitSetAnswer(CtlSession& session);
+
+// How long a set request is given, and a discovery that looks for one device.
+inline constexpr int kSetAnswerMilliseconds = 5000;
+
+} // namespace fenwick::ctl

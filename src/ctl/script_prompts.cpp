@@ -35,10 +35,4 @@ QString ScriptPrompts::OpenFileName(const QString&, const QString&) {
     return {};
 }
 
-std::vector<ScriptPrompts::Box> ScriptPrompts::TakeNew() {
-    std::vector<Box> fresh(boxes_.begin() + static_cast<std::ptrdiff_t>(taken_), boxes_.end());
-    taken_ = boxes_.size();
-    return fresh;
-}
-
 } // namespace fenwick::ctl

@@ -31,13 +31,10 @@ public:
     void SetShownHandler(std::function<void(const Box&)> shown);
 
     const std::vector<Box>& Boxes() const { return boxes_; }
-    // The boxes shown since the last call, for a command to report as they come.
-    std::vector<Box> TakeNew();
 
 private:
     std::vector<Box> boxes_;
     std::function<void(const Box&)> shown_;
-    std::size_t taken_ = 0;
 };
 
 } // namespace fenwick::ctl

@@ -1,3 +1,4 @@
+#include "codec/monitor_records.h"
 #include "core_fixture.h"
 
 #include <algorithm>
@@ -146,6 +147,27 @@ TEST_F(Startup, ACommandStartSaysWhetherItCanGoOnAndLeavesTheMonitorListAlone) {
         EXPECT_EQ(network.sent.size(), sent) << c.what << ": nothing polled";
         core.reset();
     }
+}
+
+TEST_F(Startup, ACommandThatTakesTrapsRestoresTheMonitorListAndStillPollsNothing) {
+    WriteDefinition(EncodeDefinitionFile(kTestKey, kTestBasePort));
+    DeviceRecord record = ZeroRecord();
+    SetFieldText(record.IpText, "10.77.1.5");
+    SetFieldText(record.MacText, "02000a4d0105");
+    const std::vector<std::uint8_t> bytes = EncodeMonitorFile(std::span(&record, 1));
+    QFile list(Folder() + QStringLiteral("/monitor.cfg"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    list.close();
+
+    ManagerCore& started = BuildCore(ConfigFolders{Folder(), {}}, kApplicationName);
+    EXPECT_EQ(started.StartForCommands(ManagerCore::MonitorListUse::Restore),
+              ManagerCore::CommandStart::Ready);
+    ASSERT_EQ(started.MonitorList().RowCount(), 1);
+    EXPECT_EQ(FieldText(state->MonitorTable[0].IpText), "10.77.1.5");
+    clock.Advance(5 * 60 * 1000);
+    EXPECT_TRUE(network.sent.empty()) << "nothing polled";
+    EXPECT_TRUE(prompts.boxes.empty());
 }
 
 TEST_F(Startup, ShutdownClosesBothSockets) {

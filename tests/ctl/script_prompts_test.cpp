@@ -1,5 +1,5 @@
 // A script's boxes: none waits, a question is answered with the choice that changes nothing,
-// and each box is reported once, in order.
+// and each box is told once, in order.
 #include "ctl/script_prompts.h"
 
 #include <gtest/gtest.h>
@@ -31,21 +31,24 @@ TEST(ScriptPrompts, AnswersQuestionsWithTheChoiceThatChangesNothing) {
     EXPECT_TRUE(prompts.SaveFileName(QStringLiteral("*.cfg"), QStringLiteral("m.cfg")).isEmpty());
 }
 
-TEST(ScriptPrompts, ReportsEachBoxOnceInOrder) {
+TEST(ScriptPrompts, TellsOfEachBoxOnceInOrderAndKeepsThemAll) {
     ScriptPrompts prompts;
+    std::vector<QString> told;
+    prompts.SetShownHandler([&](const ScriptPrompts::Box& box) {
+        told.push_back(box.caption + u':' + box.text);
+        // A command may react with a box of its own: the one being told stays intact.
+        if (box.text == QStringLiteral("first")) {
+            prompts.MessageBox(QStringLiteral("nested"), QStringLiteral("Warning"), Icon::Warning);
+        }
+    });
     prompts.MessageBox(QStringLiteral("first"), QStringLiteral("Error"), Icon::Error);
     prompts.MessageBox(QStringLiteral("second"), QStringLiteral("Information"), Icon::Information);
-    std::vector<ScriptPrompts::Box> fresh = prompts.TakeNew();
-    ASSERT_EQ(fresh.size(), 2u);
-    EXPECT_EQ(fresh[0].text, QStringLiteral("first"));
-    EXPECT_EQ(fresh[0].icon, Icon::Error);
-    EXPECT_EQ(fresh[1].caption, QStringLiteral("Information"));
-    EXPECT_TRUE(prompts.TakeNew().empty());
-    prompts.MessageBox(QStringLiteral("third"), QStringLiteral("Warning"), Icon::Warning);
-    fresh = prompts.TakeNew();
-    ASSERT_EQ(fresh.size(), 1u);
-    EXPECT_EQ(fresh[0].text, QStringLiteral("third"));
-    EXPECT_EQ(prompts.Boxes().size(), 3u) << "every box kept for the outcome";
+    EXPECT_EQ(told,
+              (std::vector<QString>{QStringLiteral("Error:first"), QStringLiteral("Warning:nested"),
+                                    QStringLiteral("Information:second")}));
+    ASSERT_EQ(prompts.Boxes().size(), 3u) << "every box kept for the outcome";
+    EXPECT_EQ(prompts.Boxes()[0].icon, Icon::Error);
+    EXPECT_EQ(prompts.Boxes()[2].text, QStringLiteral("second"));
 }
 
 } // namespace

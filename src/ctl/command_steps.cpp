@@ -34,6 +34,17 @@ FoundDevice DiscoverDevice(CtlSession& session, const DeviceArgument& device, co
     return {row, kExitDone};
 }
 
+bool ChooseForSetting(CtlSession& session, int row, const QString& typed, Setting setting) {
+    session.SelectDiscovered(row);
+    const std::size_t boxes = session.Prompts().Boxes().size();
+    const bool chosen = setting == Setting::Password ? session.Core().ChooseForPasswordChange()
+                                                     : session.Core().ChooseForConfiguration();
+    if (!chosen && session.Prompts().Boxes().size() == boxes) {
+        Say(QString(texts::kInterfaceZero).arg(typed));
+    }
+    return chosen;
+}
+
 int AwaitSetAnswer(CtlSession& session) {
     int result = kExitDeviceFailed;
     session.LookAtBoxes([&session, &result](const ScriptPrompts::Box& box) {

@@ -25,6 +25,11 @@ struct FoundDevice {
 FoundDevice DiscoverDevice(CtlSession& session, const DeviceArgument& device, const QString& typed,
                            int waitMilliseconds);
 
+// Chooses the device of `row` for a configuration or password command, as the operator's
+// click and button would; false after saying why it cannot take one.
+enum class Setting { Configuration, Password };
+bool ChooseForSetting(CtlSession& session, int row, const QString& typed, Setting setting);
+
 // After a set request went out: kExitDone when the device confirms it within the wait, and
 // kExitDeviceFailed on its error reply (whose text has been said) or on silence.
 int AwaitSetAnswer(CtlSession& session);

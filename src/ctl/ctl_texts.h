@@ -16,6 +16,9 @@ inline constexpr QLatin1String
     kNotADevice("%1 is neither a MAC address (12 hexadecimal digits) nor a dotted IPv4 address");
 inline constexpr QLatin1String kDidNotAnswer("%1 did not answer the discovery");
 inline constexpr QLatin1String kNotAnAddress("%1 %2 is not a dotted IPv4 address");
+// The window refuses such a device without a word; a script is told.
+inline constexpr QLatin1String
+    kInterfaceZero("%1 cannot be configured: its agent's interface version is 0");
 inline constexpr QLatin1String kNoSetReply("no answer to the set request within %1 seconds");
 inline constexpr QLatin1String kEmptyMonitorList(
     "the monitor list is empty: traps are taken only from the devices of the monitor list");

@@ -40,8 +40,7 @@ int RunPassword(CtlSession& session, const CtlCommandLine& line) {
     if (!found.row) {
         return found.exitCode;
     }
-    session.SelectDiscovered(*found.row);
-    if (!session.Core().ChooseForPasswordChange()) {
+    if (!ChooseForSetting(session, *found.row, typed, Setting::Password)) {
         return kExitDeviceFailed;
     }
     PasswordChange& change = session.Core().Password();

@@ -61,9 +61,8 @@ int RunSet(CtlSession& session, const CtlCommandLine& line) {
     if (!found.row) {
         return found.exitCode;
     }
-    session.SelectDiscovered(*found.row);
-    if (!session.Core().ChooseForConfiguration()) {
-        return kExitDeviceFailed; // the device cannot take it; said
+    if (!ChooseForSetting(session, *found.row, line.devices.front(), Setting::Configuration)) {
+        return kExitDeviceFailed;
     }
     ConfigurationSet& configuration = session.Core().Configuration();
     ConfigurationInput input = configuration.Values();

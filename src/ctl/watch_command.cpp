@@ -41,22 +41,23 @@ int RunWatch(CtlSession& session, const CtlCommandLine& line) {
         return kExitEnvironment;
     }
     Say(QString(texts::kWatching).arg(monitored));
-    session.Core().Reception().SetAcceptedHandler([&line](const AcceptedTrap& trap) {
-        if (line.json) {
-            PrintJson(QJsonObject{{QLatin1String("time"), IsoTime(trap.timeText)},
-                                  {QLatin1String("ip"), Latin1Text(trap.address)},
-                                  {QLatin1String("event"), Latin1Text(trap.eventText)}});
-        } else {
-            // One line per trap, whatever line ends a device puts in its text.
-            QString event = Latin1Text(trap.eventText);
-            event.replace(u'\r', u' ').replace(u'\n', u' ');
-            Print(Latin1Text(trap.timeText) + u' ' + Latin1Text(trap.address) +
-                  QStringLiteral(" Trap :") + event + u'\n');
-        }
-    });
+    QObject::connect(&session.Core().Reception(), &TrapReception::trapAccepted,
+                     [&line](const AcceptedTrap& trap) {
+                         if (line.json) {
+                             PrintJson(
+                                 QJsonObject{{QLatin1String("time"), IsoTime(trap.timeText)},
+                                             {QLatin1String("ip"), Latin1Text(trap.address)},
+                                             {QLatin1String("event"), Latin1Text(trap.eventText)}});
+                         } else {
+                             // One line per trap, whatever line ends a device puts in its text.
+                             QString event = Latin1Text(trap.eventText);
+                             event.replace(u'\r', u' ').replace(u'\n', u' ');
+                             Print(Latin1Text(trap.timeText) + u' ' + Latin1Text(trap.address) +
+                                   QStringLiteral(" Trap :") + event + u'\n');
+                         }
+                     });
     const StopSignals stopSignals([&session] { session.Finish(); });
     session.RunUntilFinished(-1);
-    session.Core().Reception().SetAcceptedHandler({});
     return kExitDone;
 }
 

@@ -13,8 +13,8 @@ protected:
         Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2)});
         QObject::connect(&core->Indicator(), &TrapIndicator::trapIndicatorChanged,
                          [this](bool red) { indicator.push_back(red); });
-        core->Reception().SetAcceptedHandler(
-            [this](const AcceptedTrap& trap) { accepted.push_back(trap); });
+        QObject::connect(&core->Reception(), &TrapReception::trapAccepted,
+                         [this](const AcceptedTrap& trap) { accepted.push_back(trap); });
     }
 
     void Trap(int n, const std::string& text, bool terminated = true) {

@@ -7,8 +7,8 @@
 #include "core/ports/clock.h"
 #include "core/state/program_state.h"
 
+#include <QObject>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 
@@ -24,17 +24,19 @@ struct AcceptedTrap {
     std::string eventText;
 };
 
-class TrapReception {
+class TrapReception final : public QObject {
+    Q_OBJECT
+
 public:
     TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log,
-                  const Clock& clock, TrapIndicator& indicator);
+                  const Clock& clock, TrapIndicator& indicator, QObject* parent = nullptr);
 
     // The dispatcher's trap handler: `body` is what follows the header, as received.
     void HandleTrap(std::span<const std::uint8_t> body);
 
-    // Told of every accepted trap once it is logged and stored (a command from a script
-    // prints it); empty: nobody is told.
-    void SetAcceptedHandler(std::function<void(const AcceptedTrap&)> accepted);
+signals:
+    // A trap was accepted, logged and stored (a command from a script prints it).
+    void trapAccepted(const fenwick::AcceptedTrap& trap);
 
 private:
     ProgramState& state_;
@@ -42,7 +44,6 @@ private:
     EventLog& log_;
     const Clock& clock_;
     TrapIndicator& indicator_;
-    std::function<void(const AcceptedTrap&)> accepted_;
 };
 
 } // namespace fenwick

@@ -5,6 +5,7 @@
 #include "ctl/ctl_session.h"
 #include "ctl/ctl_texts.h"
 #include "ctl/exit_codes.h"
+#include "ctl/secret_input.h"
 
 namespace fenwick::ctl {
 
@@ -21,8 +22,11 @@ std::optional<std::vector<DeviceArgument>> ReadDevices(const QStringList& texts)
     return devices;
 }
 
-FoundDevice DiscoverDevice(CtlSession& session, const DeviceArgument& device, const QString& typed,
-                           int waitMilliseconds) {
+FoundDevice StartAndFindDevice(CtlSession& session, const DeviceArgument& device,
+                               const QString& typed, int waitMilliseconds) {
+    if (const int started = session.Start(); started != kExitDone) {
+        return {std::nullopt, started};
+    }
     if (const int sent = session.Discover(waitMilliseconds); sent != kExitDone) {
         return {std::nullopt, sent};
     }
@@ -45,7 +49,25 @@ bool ChooseForSetting(CtlSession& session, int row, const QString& typed, Settin
     return chosen;
 }
 
-int AwaitSetAnswer(CtlSession& session) {
+std::optional<QString> CurrentPassword(const CtlCommandLine& line, const QString& devices) {
+    const Secret password = ReadSecret({line.passwordFile, "FENWICK_PASSWORD",
+                                        QString(texts::kPasswordPrompt).arg(devices), false},
+                                       QString(texts::kNoPassword));
+    if (!password.value) {
+        Say(password.problem);
+    }
+    return password.value;
+}
+
+int SetResult(CtlSession& session, SetOutcome outcome) {
+    switch (outcome) {
+    case SetOutcome::CheckFailed:
+        return kExitUsage;
+    case SetOutcome::SendFailed:
+        return kExitDeviceFailed;
+    case SetOutcome::Sent:
+        break;
+    }
     int result = kExitDeviceFailed;
     session.LookAtBoxes([&session, &result](const ScriptPrompts::Box& box) {
         if (box.text == fenwick::texts::kSetSuccessful) {

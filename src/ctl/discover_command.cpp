@@ -35,11 +35,8 @@ int RunShow(CtlSession& session, const CtlCommandLine& line) {
     if (!devices) {
         return kExitUsage;
     }
-    if (const int started = session.Start(); started != kExitDone) {
-        return started;
-    }
-    const FoundDevice found =
-        DiscoverDevice(session, devices->front(), line.devices.front(), line.waitSeconds * 1000);
+    const FoundDevice found = StartAndFindDevice(session, devices->front(), line.devices.front(),
+                                                 line.waitSeconds * 1000);
     if (!found.row) {
         return found.exitCode;
     }

@@ -17,11 +17,8 @@ int RunPassword(CtlSession& session, const CtlCommandLine& line) {
         return kExitUsage;
     }
     const QString& typed = line.devices.front();
-    const Secret original = ReadSecret(
-        {line.passwordFile, "FENWICK_PASSWORD", QString(texts::kPasswordPrompt).arg(typed), false},
-        QString(texts::kNoPassword));
-    if (!original.value) {
-        Say(original.problem);
+    const std::optional<QString> original = CurrentPassword(line, typed);
+    if (!original) {
         return kExitUsage;
     }
     const Secret fresh = ReadSecret({line.newPasswordFile, "FENWICK_NEW_PASSWORD",
@@ -32,11 +29,8 @@ int RunPassword(CtlSession& session, const CtlCommandLine& line) {
         return kExitUsage;
     }
 
-    if (const int started = session.Start(); started != kExitDone) {
-        return started;
-    }
     const FoundDevice found =
-        DiscoverDevice(session, devices->front(), typed, line.waitSeconds * 1000);
+        StartAndFindDevice(session, devices->front(), typed, line.waitSeconds * 1000);
     if (!found.row) {
         return found.exitCode;
     }
@@ -44,16 +38,8 @@ int RunPassword(CtlSession& session, const CtlCommandLine& line) {
         return kExitDeviceFailed;
     }
     PasswordChange& change = session.Core().Password();
-    switch (change.ChangePassword(change.ChosenMacText(), *original.value, *fresh.value,
-                                  fresh.confirmation)) {
-    case SetOutcome::CheckFailed:
-        return kExitUsage;
-    case SetOutcome::SendFailed:
-        return kExitDeviceFailed;
-    case SetOutcome::Sent:
-        break;
-    }
-    return AwaitSetAnswer(session);
+    return SetResult(session, change.ChangePassword(change.ChosenMacText(), *original, *fresh.value,
+                                                    fresh.confirmation));
 }
 
 } // namespace fenwick::ctl

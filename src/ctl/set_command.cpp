@@ -7,7 +7,6 @@
 #include "ctl/ctl_session.h"
 #include "ctl/ctl_texts.h"
 #include "ctl/exit_codes.h"
-#include "ctl/secret_input.h"
 
 namespace fenwick::ctl {
 namespace {
@@ -44,20 +43,13 @@ int RunSet(CtlSession& session, const CtlCommandLine& line) {
         }
         addresses.emplace_back(option.field, *address);
     }
-    const Secret password =
-        ReadSecret({line.passwordFile, "FENWICK_PASSWORD",
-                    QString(texts::kPasswordPrompt).arg(line.devices.front()), false},
-                   QString(texts::kNoPassword));
-    if (!password.value) {
-        Say(password.problem);
+    const std::optional<QString> password = CurrentPassword(line, line.devices.front());
+    if (!password) {
         return kExitUsage;
     }
 
-    if (const int started = session.Start(); started != kExitDone) {
-        return started;
-    }
-    const FoundDevice found =
-        DiscoverDevice(session, devices->front(), line.devices.front(), line.waitSeconds * 1000);
+    const FoundDevice found = StartAndFindDevice(session, devices->front(), line.devices.front(),
+                                                 line.waitSeconds * 1000);
     if (!found.row) {
         return found.exitCode;
     }
@@ -75,16 +67,8 @@ int RunSet(CtlSession& session, const CtlCommandLine& line) {
     if (line.location) {
         input.location = *line.location;
     }
-    input.password = *password.value;
-    switch (configuration.SetConfiguration(input)) {
-    case SetOutcome::CheckFailed:
-        return kExitUsage;
-    case SetOutcome::SendFailed:
-        return kExitDeviceFailed;
-    case SetOutcome::Sent:
-        break;
-    }
-    return AwaitSetAnswer(session);
+    input.password = *password;
+    return SetResult(session, configuration.SetConfiguration(input));
 }
 
 } // namespace fenwick::ctl

@@ -8,7 +8,6 @@
 #include "ctl/ctl_session.h"
 #include "ctl/ctl_texts.h"
 #include "ctl/exit_codes.h"
-#include "ctl/secret_input.h"
 #include "ctl/upgrade_run.h"
 
 #include <QElapsedTimer>
@@ -58,12 +57,8 @@ int RunUpgrade(CtlSession& session, const CtlCommandLine& line) {
         Say(QString(texts::kImageUnreadable).arg(line.image, image.errorString()));
         return kExitUsage;
     }
-    const Secret password =
-        ReadSecret({line.passwordFile, "FENWICK_PASSWORD",
-                    QString(texts::kPasswordPrompt).arg(line.devices.join(u' ')), false},
-                   QString(texts::kNoPassword));
-    if (!password.value) {
-        Say(password.problem);
+    const std::optional<QString> password = CurrentPassword(line, line.devices.join(u' '));
+    if (!password) {
         return kExitUsage;
     }
     if (const int started = session.Start(); started != kExitDone) {
@@ -111,7 +106,7 @@ int RunUpgrade(CtlSession& session, const CtlCommandLine& line) {
         }
         UpgradeResult result;
         if (row) {
-            result = UpgradeDevice(session, *row, *password.value, line.image, outcome.device);
+            result = UpgradeDevice(session, *row, *password, line.image, outcome.device);
         } else {
             result.reason = QString(texts::kDidNotAnswer).arg(outcome.device);
         }

@@ -99,6 +99,8 @@ bool CtlSession::RunUntilFinished(int milliseconds) {
     running_ = &loop;
     QTimer limit;
     limit.setSingleShot(true);
+    // A coarse timer may end up to 5 % early: a discovery's wait is the operator's figure.
+    limit.setTimerType(Qt::PreciseTimer);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     if (milliseconds >= 0) {
         limit.start(milliseconds);

@@ -2,6 +2,7 @@
 
 #include "core/firmware/firmware_texts.h"
 #include "core/firmware/tftp_transfer.h"
+#include "core/firmware/upgrade_confirmation.h"
 #include "core/firmware/upgrade_start.h"
 #include "ctl/ctl_session.h"
 #include "ctl/ctl_texts.h"
@@ -18,6 +19,19 @@ namespace {
 UpgradeResult Failed(const QString& told) {
     return {false, told.isEmpty() ? QString(texts::kUpgradeEndedShort) : told};
 }
+
+// The Upgrade State texts of a transfer that failed: the device never answered, or it stopped
+// answering partway ("Upgrade fail, translate ...").
+bool TellsATransferFailure(const QString& state) {
+    const QString failedPartway =
+        QString(fenwick::texts::kUpgradeFailTranslate).section(u'%', 0, 0);
+    return state == fenwick::texts::kDeviceNotFound || state.startsWith(failedPartway);
+}
+
+// The confirmation tells its result within its two waits; beyond them (its discovery could not
+// be sent, say) nothing more will come.
+constexpr int kConfirmationLimitMilliseconds = UpgradeConfirmation::kRestartWaitMilliseconds +
+                                               UpgradeConfirmation::kAnswerWaitMilliseconds + 5000;
 
 } // namespace
 
@@ -80,13 +94,19 @@ UpgradeResult UpgradeDevice(CtlSession& session, int row, const QString& passwor
                      [&progress](quint32 sent, quint32 size) { progress.Show(sent, size); });
     QObject::connect(&transfer, &TftpTransfer::upgradeStateChanged, &watcher,
                      [&lastProblem](const QString& text) {
-                         if (text == fenwick::texts::kDeviceNotFound ||
-                             text.startsWith(QLatin1String("Upgrade fail"))) {
+                         if (TellsATransferFailure(text)) {
                              lastProblem = text;
                          }
                      });
-    QObject::connect(&transfer, &TftpTransfer::transferEnded, &watcher,
-                     [&](bool done) { completed = done; });
+    QObject::connect(&transfer, &TftpTransfer::transferEnded, &watcher, [&](bool done) {
+        completed = done;
+        if (done) {
+            QTimer::singleShot(kConfirmationLimitMilliseconds, &watcher, [&] {
+                end(Failed(lastProblem.isEmpty() ? QString(texts::kUpgradeNotConfirmed)
+                                                 : lastProblem));
+            });
+        }
+    });
     QObject::connect(&transfer, &TftpTransfer::runningChanged, &watcher, [&](bool running) {
         if (!running) {
             checkEnded();

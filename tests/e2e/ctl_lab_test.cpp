@@ -18,6 +18,8 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <optional>
@@ -120,11 +122,12 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    // The image the switch stored last (empty when none came), through the control channel.
+    // The image the switch stored last (empty when none came yet), through the control channel.
     QByteArray StoredImage(std::size_t position) {
         const QString path = folder.path() + QStringLiteral("/stored-") + Ip(position);
         QFile::remove(path);
-        Control("image " + IpText(position) + " " + path.toStdString());
+        sim::SwitchControl(qEnvironmentVariable("FENWICK_LAB_CONTROL").toStdString())
+            .Run("image " + IpText(position) + " " + path.toStdString());
         return Read(path);
     }
 
@@ -405,6 +408,49 @@ TEST_F(CtlInTheLab, BadInputEndsWithItsStatusAndChangesNothing) {
     EXPECT_EQ(held.exitCode, 3);
     EXPECT_TRUE(held.err.contains(QStringLiteral("fenwick may be running")))
         << held.err.toStdString();
+}
+
+// Last: it leaves a switch restarting and the manager's link without its route.
+TEST_F(CtlInTheLab, AnUpgradeNotConfirmedFailsAndNeverHangs) {
+    const QString image = Image(QStringLiteral("late.hex"), 8 * 1024);
+    const QStringList password = {QStringLiteral("FENWICK_PASSWORD=admin")};
+
+    Control("restart-delay " + IpText(1) + " 60");
+    const CtlRun late = Run({QStringLiteral("upgrade"), QStringLiteral("--json"),
+                             QStringLiteral("--image"), image, Ip(1)},
+                            password);
+    EXPECT_EQ(late.exitCode, 1);
+    QJsonArray results = JsonArray(late.out);
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results[0].toObject()[QStringLiteral("reason")].toString(),
+              QStringLiteral("the device did not come back"));
+    EXPECT_EQ(StoredImage(1), Read(image)) << "the transfer itself went through";
+
+    // The link goes down once the image is in: the confirmation's discovery cannot go out, no
+    // result box ever comes, and the command must still end.
+    const std::string link =
+        qEnvironmentVariable("FENWICK_LAB_MANAGER_LINKS").section(u' ', 0, 0).toStdString();
+    const QByteArray before = StoredImage(0);
+    QProcess* upgrade = Start({QStringLiteral("upgrade"), QStringLiteral("--json"),
+                               QStringLiteral("--image"), image, Ip(0)},
+                              password);
+    upgrade->closeWriteChannel();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            QThread::msleep(250); // each look that finds no image yet is a line of the switches'
+            return StoredImage(0) == Read(image);
+        },
+        30000))
+        << "the image never arrived";
+    ASSERT_EQ(std::system(("ip link set dev " + link + " down").c_str()), 0);
+    const bool ended = upgrade->waitForFinished(40000);
+    EXPECT_EQ(std::system(("ip link set dev " + link + " up").c_str()), 0);
+    ASSERT_TRUE(ended) << "the command waited for a result that could not come";
+    EXPECT_EQ(upgrade->exitCode(), 1);
+    results = JsonArray(QString::fromUtf8(upgrade->readAllStandardOutput()));
+    ASSERT_EQ(results.size(), 1);
+    EXPECT_EQ(results[0].toObject()[QStringLiteral("result")].toString(), QStringLiteral("failed"));
+    EXPECT_NE(before, Read(image));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "codec/device_record.h"
 #include "codec/monitor_records.h"
 #include "codec/text_forms.h"
+#include "e2e/image_files.h"
 #include "e2e/link_capture.h"
 #include "fenwick-switch/settings_file.h"
 #include "fenwick-switch/switch_control.h"
@@ -15,7 +16,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -106,21 +106,11 @@ protected:
     }
 
     QString Image(const QString& name, qsizetype size) {
-        QByteArray bytes(size, Qt::Uninitialized);
-        QRandomGenerator generator(static_cast<quint32>(size) ^ qHash(name));
-        for (char& byte : bytes) {
-            byte = static_cast<char>(generator.generate());
-        }
-        const QString path = folder.path() + u'/' + name;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == size);
-        return path;
+        return WriteRandomImage(folder.path() + u'/' + name, size,
+                                static_cast<quint32>(size) ^ qHash(name));
     }
 
-    static QByteArray Read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray Read(const QString& path) { return ReadFileBytes(path); }
 
     // The image the switch stored last (empty when none came yet), through the control channel.
     QByteArray StoredImage(std::size_t position) {

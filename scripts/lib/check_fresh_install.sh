@@ -8,6 +8,10 @@
 #   - define.ecf written there by the installed fenwick-define: the main window opens with no
 #     box before it;
 #   - only /etc/fenwick/define.ecf: the main window opens with no box either.
+# fenwickctl, from the same package, runs there too and takes the same folders: with no
+# define.ecf it names the one in ~/.config/fenwick and ends with exit status 3; with only
+# /etc/fenwick/define.ecf it gets past the file to the network, where this namespace's loopback
+# is no usable interface (exit status 3 again, without a word about define.ecf).
 #   bash scripts/lib/check_fresh_install.sh PACKAGE.deb
 # Skipped with a line saying why where it cannot run: not root, a tool missing, or no Debian
 # mirror in reach. The mirror is the one this machine's apt takes Debian 12 from (its sources
@@ -145,6 +149,15 @@ as_operator() {
         LOGNAME=op PATH=/usr/bin:/bin LANG=C.UTF-8 "$@"
 }
 
+# Runs fenwickctl as the operator in the namespace; sets ctl_status and ctl_said (what it said
+# on standard error).
+run_fenwickctl() {
+    ctl_status=0
+    ctl_said=$(ip netns exec "$namespace" chroot --userspec=op:op "$system" env -i \
+        HOME="$home" USER=op LOGNAME=op PATH=/usr/bin:/bin LANG=C.UTF-8 fenwickctl "$@" \
+        2>&1 >/dev/null) || ctl_status=$?
+}
+
 # Starts fenwick and waits for the first window with a title that it shows: a box before the
 # main window, or the main window itself. Sets shown to that window's title.
 start_fenwick() {
@@ -181,6 +194,10 @@ start_fenwick
     fail "with no define.ecf anywhere, fenwick first showed '$shown', not the 'file error' box"
 stop_fenwick
 [ ! -e "$system$home/.config/fenwick/define.ecf" ] || fail "fenwick wrote a define.ecf"
+run_fenwickctl discover
+if [ "$ctl_status" -ne 3 ] || ! grep -qF "$home/.config/fenwick" <<<"$ctl_said"; then
+    fail "with no define.ecf anywhere, fenwickctl discover ended $ctl_status: $ctl_said"
+fi
 
 # fenwick-define makes the missing fenwick folder, the operator's own.
 as_operator sh -c 'mkdir -p ~/.config && fenwick-define 1A2B3C4D 0x1F90 ~/.config/fenwick/define.ecf'
@@ -197,5 +214,9 @@ start_fenwick
 [ "$shown" = Fenwick ] ||
     fail "with /etc/fenwick/define.ecf only, fenwick first showed '$shown', not its main window"
 stop_fenwick
-echo "fresh install: installed on a minimal Debian 12; fenwick reads ~/.config/fenwick," \
-    "then /etc/fenwick"
+run_fenwickctl discover
+if [ "$ctl_status" -ne 3 ] || grep -qF define.ecf <<<"$ctl_said"; then
+    fail "with /etc/fenwick/define.ecf only, fenwickctl discover ended $ctl_status: $ctl_said"
+fi
+echo "fresh install: installed on a minimal Debian 12; fenwick and fenwickctl read" \
+    "the operator's ~/.config/fenwick, then /etc/fenwick"

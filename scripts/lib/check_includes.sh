@@ -17,6 +17,7 @@ src/core: codec/ core/ports/ core/state/ core/support/ core/config/ core/firmwar
 src/platform: codec/ core/ports/ core/state/ core/support/ platform/
 src/windows: codec/ core/ windows/
 src/app: codec/ core/ platform/ windows/ app/ fenwick_version.h
+src/ctl: codec/ core/ platform/ ctl/ fenwick_version.h
 fuzz: codec/ core/ports/ core/state/ core/support/ core/config/ core/firmware/ core/lists/ core/monitor/ core/protocol/
 '
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built Debian package as its users' tools will: lintian (no errors), the desktop entry
 # (desktop-file-validate), the AppStream metadata (appstreamcli, offline), the installed layout,
-# and that the installed programs start and answer --version. A check whose tool is missing is
+# that the installed programs start and answer --version, and that fenwickctl's bash completion
+# loads and offers the commands the installed fenwickctl names. A check whose tool is missing is
 # skipped with a line saying so.
 #   bash scripts/lib/check_package.sh PACKAGE.deb
 set -euo pipefail
@@ -39,8 +40,11 @@ if have appstreamcli "the AppStream metadata"; then
     appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.metainfo.xml
 fi
 
-for path in usr/bin/fenwick usr/bin/fenwick-define usr/share/man/man1/fenwick.1.gz \
-    usr/share/man/man1/fenwick-define.1.gz usr/share/icons/hicolor/scalable/apps/fenwick.svg \
+completion=usr/share/bash-completion/completions/fenwickctl
+for path in usr/bin/fenwick usr/bin/fenwick-define usr/bin/fenwickctl \
+    usr/share/man/man1/fenwick.1.gz usr/share/man/man1/fenwick-define.1.gz \
+    usr/share/man/man1/fenwickctl.1.gz "$completion" \
+    usr/share/icons/hicolor/scalable/apps/fenwick.svg \
     usr/share/icons/hicolor/48x48/apps/fenwick.png usr/share/icons/hicolor/256x256/apps/fenwick.png; do
     [ -e "$unpacked/$path" ] || {
         echo "$deb does not install /$path" >&2
@@ -56,7 +60,7 @@ for size in (48, 256):
     if head[:8] != b"\x89PNG\r\n\x1a\n" or (width, height) != (size, size):
         sys.exit(f"the {size} px icon is {width}x{height}")
 PYTHON
-echo "layout: programs, man pages and icons (48 and 256 px) in place"
+echo "layout: programs, man pages, bash completion and icons (48 and 256 px) in place"
 
 # Information options only: they answer before any window or socket exists.
 said=$(QT_QPA_PLATFORM=offscreen "$unpacked/usr/bin/fenwick" --version)
@@ -65,4 +69,23 @@ said=$(QT_QPA_PLATFORM=offscreen "$unpacked/usr/bin/fenwick" --version)
     exit 1
 }
 "$unpacked/usr/bin/fenwick-define" --help >/dev/null
-echo "installed programs answer --version and --help: $said"
+ctl_said=$("$unpacked/usr/bin/fenwickctl" --version)
+[ "$ctl_said" = "fenwickctl $version" ] || {
+    echo "the installed fenwickctl --version says '$ctl_said', the package is $version" >&2
+    exit 1
+}
+echo "installed programs answer --version and --help: $said, $ctl_said"
+
+# The completion offers, on an empty word after fenwickctl, the commands its --help lists.
+listed=$("$unpacked/usr/bin/fenwickctl" --help |
+    sed -n '/^Commands:/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p' | sort | paste -sd ' ')
+# The completion's words are expanded by the inner shell, not here.
+# shellcheck disable=SC2016
+offered=$(bash -c '. "$1" && COMP_WORDS=(fenwickctl "") COMP_CWORD=1 && _fenwickctl;
+    printf "%s\n" "${COMPREPLY[@]}"' bash "$unpacked/$completion" | sort | paste -sd ' ')
+if [ -z "$listed" ] || [ "$offered" != "$listed" ]; then
+    echo "the installed completion offers the commands '$offered';" \
+        "fenwickctl --help lists '$listed'" >&2
+    exit 1
+fi
+echo "bash completion: offers the commands fenwickctl lists ($listed)"

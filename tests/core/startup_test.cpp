@@ -1,4 +1,7 @@
+#include "codec/monitor_records.h"
 #include "core_fixture.h"
+
+#include <algorithm>
 
 namespace fenwick::testing {
 namespace {
@@ -96,6 +99,75 @@ TEST_F(Startup, SocketFailuresAreToldAndTheProgramGoesOn) {
         EXPECT_EQ(network.BoundTo(kTestBasePort), nullptr);
         core.reset();
     }
+}
+
+// A command from a script starts the definition file and the sockets only: it reads no
+// monitor list and polls nothing, and it learns whether it can go on.
+TEST_F(Startup, ACommandStartSaysWhetherItCanGoOnAndLeavesTheMonitorListAlone) {
+    struct Case {
+        const char* what;
+        bool definition;
+        bool failBind;
+        ManagerCore::CommandStart start;
+        const char* told; // how a box begins; empty: no box
+    };
+    const Case cases[] = {
+        {"ready", true, false, ManagerCore::CommandStart::Ready, ""},
+        {"no definition file", false, false, ManagerCore::CommandStart::NoDefinition,
+         "It will cause the application fail"},
+        {"a port in use", true, true, ManagerCore::CommandStart::SocketsUnusable,
+         "Bind socket error"},
+    };
+    for (const Case& c : cases) {
+        prompts.boxes.clear();
+        network.failBind = c.failBind;
+        QFile::remove(Folder() + QStringLiteral("/define.ecf"));
+        if (c.definition) {
+            WriteDefinition(EncodeDefinitionFile(kTestKey, kTestBasePort));
+        }
+        QFile list(Folder() + QStringLiteral("/monitor.cfg")); // a window would report it
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        list.write("not a monitor list");
+        list.close();
+
+        EXPECT_EQ(BuildCore(ConfigFolders{Folder(), {}}, kApplicationName).StartForCommands(),
+                  c.start)
+            << c.what;
+        const QStringList boxes = BoxTexts();
+        if (QLatin1String(c.told).isEmpty()) {
+            EXPECT_TRUE(boxes.isEmpty()) << c.what << ": " << boxes.join(u'|').toStdString();
+        } else {
+            EXPECT_TRUE(std::any_of(
+                boxes.begin(), boxes.end(),
+                [&](const QString& box) { return box.startsWith(QLatin1String(c.told)); }))
+                << c.what << ": " << boxes.join(u'|').toStdString();
+        }
+        const std::size_t sent = network.sent.size();
+        clock.Advance(5 * 60 * 1000);
+        EXPECT_EQ(network.sent.size(), sent) << c.what << ": nothing polled";
+        core.reset();
+    }
+}
+
+TEST_F(Startup, ACommandThatTakesTrapsRestoresTheMonitorListAndStillPollsNothing) {
+    WriteDefinition(EncodeDefinitionFile(kTestKey, kTestBasePort));
+    DeviceRecord record = ZeroRecord();
+    SetFieldText(record.IpText, "10.77.1.5");
+    SetFieldText(record.MacText, "02000a4d0105");
+    const std::vector<std::uint8_t> bytes = EncodeMonitorFile(std::span(&record, 1));
+    QFile list(Folder() + QStringLiteral("/monitor.cfg"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    list.close();
+
+    ManagerCore& started = BuildCore(ConfigFolders{Folder(), {}}, kApplicationName);
+    EXPECT_EQ(started.StartForCommands(ManagerCore::MonitorListUse::Restore),
+              ManagerCore::CommandStart::Ready);
+    ASSERT_EQ(started.MonitorList().RowCount(), 1);
+    EXPECT_EQ(FieldText(state->MonitorTable[0].IpText), "10.77.1.5");
+    clock.Advance(5 * 60 * 1000);
+    EXPECT_TRUE(network.sent.empty()) << "nothing polled";
+    EXPECT_TRUE(prompts.boxes.empty());
 }
 
 TEST_F(Startup, ShutdownClosesBothSockets) {

@@ -1,3 +1,4 @@
+#include "core/monitor/trap_reception.h"
 #include "core/monitor/trap_table.h"
 #include "monitoring_fixture.h"
 
@@ -12,6 +13,8 @@ protected:
         Monitor({AgentReply::Numbered(1), AgentReply::Numbered(2)});
         QObject::connect(&core->Indicator(), &TrapIndicator::trapIndicatorChanged,
                          [this](bool red) { indicator.push_back(red); });
+        QObject::connect(&core->Reception(), &TrapReception::trapAccepted,
+                         [this](const AcceptedTrap& trap) { accepted.push_back(trap); });
     }
 
     void Trap(int n, const std::string& text, bool terminated = true) {
@@ -26,6 +29,7 @@ protected:
     const TrapEntry& Stored(std::size_t slot) const { return state->TrapTable[slot]; }
 
     std::vector<bool> indicator; // TrapIndicator changes: true red, false green
+    std::vector<AcceptedTrap> accepted;
 };
 
 TEST_F(Traps, ATrapFromAMonitoredDeviceIsLoggedStoredAndTurnsTheIndicatorRed) {
@@ -46,6 +50,11 @@ TEST_F(Traps, ATrapFromAMonitoredDeviceIsLoggedStoredAndTurnsTheIndicatorRed) {
     EXPECT_EQ(FieldText(Stored(1).EventText), "link 3 up");
     EXPECT_EQ(FieldText(Stored(2).EventText), "");
     EXPECT_EQ(indicator, (std::vector<bool>{true, true}));
+    ASSERT_EQ(accepted.size(), 2u) << "each accepted trap told once";
+    EXPECT_EQ(accepted[1].timeText, kStartStamp);
+    EXPECT_EQ(accepted[1].address, IpOf(2).toStdString());
+    EXPECT_EQ(accepted[0].eventText, "link 3 down");
+    EXPECT_EQ(accepted[1].eventText, "link 3 up");
     EXPECT_TRUE(SameBytes(Entry(1), expected)) << "a sign of life that changes nothing stored";
     EXPECT_TRUE(prompts.boxes.empty());
 }
@@ -102,6 +111,7 @@ TEST_F(Traps, ATrapNamingNoMonitoredDeviceLeavesNoTrace) {
     EXPECT_EQ(state->TrapCount, 0);
     EXPECT_EQ(FieldText(Stored(0).EventText), "");
     EXPECT_TRUE(indicator.empty());
+    EXPECT_TRUE(accepted.empty());
     EXPECT_EQ(std::memcmp(&before, &state->MonitorTable, sizeof before), 0);
     EXPECT_TRUE(prompts.boxes.empty());
 }

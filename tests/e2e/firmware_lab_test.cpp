@@ -4,13 +4,13 @@
 #include "codec/text_forms.h"
 #include "core/firmware/tftp_transfer.h"
 #include "event_log_file.h"
+#include "image_files.h"
 #include "lab_program.h"
 #include "windows/firmware_upgrade_dlg.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <regex>
 
 namespace fenwick::testing {
@@ -28,21 +28,10 @@ protected:
 
     // An image of `size` random bytes in the lab's folder.
     QString Image(const QString& name, qsizetype size) {
-        QByteArray bytes(size, Qt::Uninitialized);
-        QRandomGenerator generator(static_cast<quint32>(size));
-        for (char& byte : bytes) {
-            byte = static_cast<char>(generator.generate());
-        }
-        const QString path = folder.path() + u'/' + name;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == size);
-        return path;
+        return WriteRandomImage(folder.path() + u'/' + name, size, static_cast<quint32>(size));
     }
 
-    QByteArray Read(const QString& path) const {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray Read(const QString& path) { return ReadFileBytes(path); }
 
     // The image the switch stored, through the control channel.
     QByteArray StoredImage(std::size_t position) {

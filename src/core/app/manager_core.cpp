@@ -81,29 +81,60 @@ ManagerCore::ManagerCore(ProgramState& state, Ports ports, ConfigFolders folders
 ManagerCore::~ManagerCore() = default;
 
 void ManagerCore::Initialise() {
-    state_.RefreshSeconds = kInitialRefreshSeconds;
-    ClearTraps(state_.TrapTable, state_.TrapCount);
+    ClearProgramValues();
     // Said once; the program goes on with the folder as it is.
     if (const QString problem = FolderTrustProblem(folders_.folder); !problem.isEmpty()) {
         ports_.prompts.MessageBox(problem, texts::kCaptionWarning, UserPrompts::Icon::Warning);
     }
+    // The window starts in any case: a failure has been told, and the operator may go on.
+    static_cast<void>(LoadDefinition());
+    monitorFile_->LoadAtStartup();
+    static_cast<void>(OpenSockets());
+    polling_->Start();
+    ClearPendingValues();
+}
+
+ManagerCore::CommandStart ManagerCore::StartForCommands(MonitorListUse use) {
+    ClearProgramValues();
+    if (!LoadDefinition()) {
+        return CommandStart::NoDefinition;
+    }
+    if (use == MonitorListUse::Restore) {
+        monitorFile_->LoadAtStartup();
+    }
+    if (!OpenSockets()) {
+        return CommandStart::SocketsUnusable;
+    }
+    ClearPendingValues();
+    return CommandStart::Ready;
+}
+
+void ManagerCore::ClearProgramValues() {
+    state_.RefreshSeconds = kInitialRefreshSeconds;
+    ClearTraps(state_.TrapTable, state_.TrapCount);
+    state_.DiscoveryTable.fill(ZeroRecord());
+    state_.MonitorTable.fill(ZeroRecord());
+}
+
+bool ManagerCore::LoadDefinition() {
     const DefinitionLocation definition = FindDefinitionFile(folders_);
-    if (!LoadDefinitionFile(definition.path, ports_.prompts, state_.Protocol)) {
+    const bool loaded = LoadDefinitionFile(definition.path, ports_.prompts, state_.Protocol);
+    if (!loaded) {
         ports_.prompts.MessageBox(
             texts::kApplicationFail +
                 QString(texts::kDefinitionLookedIn).arg(definition.foldersLookedIn.join(u'\n')),
             texts::kCaptionError, UserPrompts::Icon::Error);
     }
     state_.Reply.AgentKey = state_.Protocol.AgentKey;
+    return loaded;
+}
 
-    state_.DiscoveryTable.fill(ZeroRecord());
-    state_.MonitorTable.fill(ZeroRecord());
-    monitorFile_->LoadAtStartup();
+bool ManagerCore::OpenSockets() {
+    return sockets_->Open(state_.Protocol.BasePort, state_.Protocol.UnicastPort,
+                          [this](DatagramSocket& socket) { dispatcher_->DrainSocket(socket); });
+}
 
-    sockets_->Open(state_.Protocol.BasePort, state_.Protocol.UnicastPort,
-                   [this](DatagramSocket& socket) { dispatcher_->DrainSocket(socket); });
-    polling_->Start();
-
+void ManagerCore::ClearPendingValues() {
     state_.Pending.WritePendingSetMac({});
     state_.Pending.WritePendingSetIp(0);
     SetFieldText(state_.Reply.UpgradeTargetMac, {});
@@ -118,9 +149,8 @@ void ManagerCore::Shutdown() {
     sockets_->Close();
 }
 
-void ManagerCore::Discovery() {
-    // A failure has told the operator.
-    [[maybe_unused]] const bool sent = discovery_->SendRequest(sockets_->BroadcastSocket());
+bool ManagerCore::Discovery() {
+    return discovery_->SendRequest(sockets_->BroadcastSocket());
 }
 
 void ManagerCore::AddToMonitorList() {

@@ -70,12 +70,23 @@ public:
     // cleared, monitor.cfg restored, sockets opened, liveness polling started (its first cycle due
     // at once), pending values cleared.
     void Initialise();
+    // How a start for a command from a script ended.
+    enum class CommandStart { Ready, NoDefinition, SocketsUnusable };
+    // Whether a command from a script works with the operator's monitor list.
+    enum class MonitorListUse {
+        Leave,   // left alone: the command addresses the devices it names
+        Restore, // restored from monitor.cfg as the window does (traps come from these devices)
+    };
+    // The start of a command run from a script: the definition file, the monitor list when
+    // asked, and both protocol sockets, never the liveness polling (a command is not there to
+    // tell the operator which device is alive). Anything but Ready has told the prompts why.
+    [[nodiscard]] CommandStart StartForCommands(MonitorListUse use = MonitorListUse::Leave);
     // Stops the polling and closes both protocol sockets; called by every way of ending the
     // program.
     void Shutdown();
 
-    // "Discovery" button.
-    void Discovery();
+    // "Discovery" button. False when the request could not be sent, after telling the operator.
+    bool Discovery();
 
     // "Add to monitor list" button: moves the selected Discovery List devices to the monitor
     // list.
@@ -106,6 +117,8 @@ public:
     // window.
     void ViewTrap();
     TrapList& Traps() { return *trapList_; }
+    // Every trap accepted from a monitored device, after it is logged and stored.
+    TrapReception& Reception() { return *trapReception_; }
     EventLog& Log() { return *eventLog_; }
     // "Firmware upgrade": chooses the selected device and checks it; true when the upgrade
     // window may open for UpgradeTargetIp and UpgradeTargetMac.
@@ -141,6 +154,12 @@ public:
     ProgramState& State() { return state_; }
 
 private:
+    // The parts of a start, in start-up order.
+    void ClearProgramValues();
+    [[nodiscard]] bool LoadDefinition();
+    [[nodiscard]] bool OpenSockets();
+    void ClearPendingValues();
+
     // Built in this order, each from those before it.
     ProgramState& state_;
     Ports ports_;

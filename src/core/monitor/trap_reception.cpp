@@ -14,8 +14,9 @@
 namespace fenwick {
 
 TrapReception::TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log,
-                             const Clock& clock, TrapIndicator& indicator)
-    : state_(state), monitor_(monitor), log_(log), clock_(clock), indicator_(indicator) {}
+                             const Clock& clock, TrapIndicator& indicator, QObject* parent)
+    : QObject(parent), state_(state), monitor_(monitor), log_(log), clock_(clock),
+      indicator_(indicator) {}
 
 void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
     TrapBody trap;
@@ -39,6 +40,8 @@ void TrapReception::HandleTrap(std::span<const std::uint8_t> body) {
     log_.AppendToSyslog(TrapLineTail(address, trap.eventText));
 
     StoreTrap(state_.TrapTable, state_.TrapCount, timestamp.data(), address, trap.eventText);
+    emit trapAccepted(
+        {std::string(timestamp.data(), kTimestampLength), address, std::string(trap.eventText)});
 }
 
 } // namespace fenwick

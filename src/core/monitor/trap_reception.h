@@ -7,21 +7,36 @@
 #include "core/ports/clock.h"
 #include "core/state/program_state.h"
 
+#include <QObject>
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace fenwick {
 
 class EventLog;
 class MonitorListService;
 
-class TrapReception {
+// One accepted trap, as the event log's line gives it.
+struct AcceptedTrap {
+    std::string timeText; // the timestamp text
+    std::string address;  // dotted
+    std::string eventText;
+};
+
+class TrapReception final : public QObject {
+    Q_OBJECT
+
 public:
     TrapReception(ProgramState& state, MonitorListService& monitor, EventLog& log,
-                  const Clock& clock, TrapIndicator& indicator);
+                  const Clock& clock, TrapIndicator& indicator, QObject* parent = nullptr);
 
     // The dispatcher's trap handler: `body` is what follows the header, as received.
     void HandleTrap(std::span<const std::uint8_t> body);
+
+signals:
+    // A trap was accepted, logged and stored (a command from a script prints it).
+    void trapAccepted(const fenwick::AcceptedTrap& trap);
 
 private:
     ProgramState& state_;

@@ -7,14 +7,17 @@ namespace fenwick {
 ProtocolSockets::ProtocolSockets(DatagramSocketFactory& factory, UserPrompts& prompts)
     : factory_(factory), prompts_(prompts) {}
 
-void ProtocolSockets::Open(std::uint16_t basePort, std::uint16_t unicastPort,
+bool ProtocolSockets::Open(std::uint16_t basePort, std::uint16_t unicastPort,
                            const ReadyHandler& ready) {
-    broadcast_ = OpenOne(basePort, ready);
-    unicast_ = OpenOne(unicastPort, ready);
+    bool broadcastBound = false;
+    bool unicastBound = false;
+    broadcast_ = OpenOne(basePort, ready, broadcastBound);
+    unicast_ = OpenOne(unicastPort, ready, unicastBound);
+    return broadcastBound && unicastBound;
 }
 
 std::unique_ptr<DatagramSocket> ProtocolSockets::OpenOne(std::uint16_t port,
-                                                         const ReadyHandler& ready) {
+                                                         const ReadyHandler& ready, bool& bound) {
     std::unique_ptr<DatagramSocket> socket = factory_.Create();
     if (!socket) {
         prompts_.MessageBox(texts::kCreatSocketError, texts::kCaptionError,
@@ -28,6 +31,7 @@ std::unique_ptr<DatagramSocket> ProtocolSockets::OpenOne(std::uint16_t port,
     }
     DatagramSocket* watched = socket.get();
     socket->SetReadyCallback([ready, watched] { ready(*watched); });
+    bound = true;
     return socket;
 }
 

@@ -20,8 +20,9 @@ public:
     ProtocolSockets(DatagramSocketFactory& factory, UserPrompts& prompts);
 
     // Opens BroadcastSocket, then UnicastSocket, telling the operator of each failure. A socket
-    // that was created but not bound can still send; it is never watched.
-    void Open(std::uint16_t basePort, std::uint16_t unicastPort, const ReadyHandler& ready);
+    // that was created but not bound can still send; it is never watched. True when both are
+    // bound and watched.
+    bool Open(std::uint16_t basePort, std::uint16_t unicastPort, const ReadyHandler& ready);
     // Closes both sockets. The objects live on until this object goes, because a dispatch
     // further up the stack (under an open message box) may still be reading from one.
     void Close();
@@ -31,7 +32,8 @@ public:
     DatagramSocket* UnicastSocket() const { return unicast_.get(); }
 
 private:
-    std::unique_ptr<DatagramSocket> OpenOne(std::uint16_t port, const ReadyHandler& ready);
+    std::unique_ptr<DatagramSocket> OpenOne(std::uint16_t port, const ReadyHandler& ready,
+                                            bool& bound);
 
     DatagramSocketFactory& factory_;
     UserPrompts& prompts_;

@@ -34,6 +34,7 @@ inline constexpr QLatin1String kNewPasswordPrompt("New password for %1: ");
 inline constexpr QLatin1String kNewPasswordAgainPrompt("New password again: ");
 inline constexpr QLatin1String kImageUnreadable("the image %1 cannot be read: %2");
 inline constexpr QLatin1String kStoppedAfterFailure("stopped after the first failure");
+inline constexpr QLatin1String kInterrupted("interrupted");
 inline constexpr QLatin1String kUpgradeTriggerFailed("the device did not acknowledge the trigger");
 inline constexpr QLatin1String kUpgradeNotConfirmed("the device did not come back");
 inline constexpr QLatin1String kUpgradeEndedShort("the upgrade ended before its confirmation");

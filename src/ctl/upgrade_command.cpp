@@ -1,5 +1,6 @@
 // upgrade: one image to each device in turn, each confirmed before the next begins; the first
 // failure stops the rest unless --keep-going, so that a bad image cannot brick a whole rack.
+#include "core/firmware/tftp_transfer.h"
 #include "core/lists/device_columns.h"
 #include "core/lists/list_view_model.h"
 #include "ctl/command_steps.h"
@@ -8,6 +9,7 @@
 #include "ctl/ctl_session.h"
 #include "ctl/ctl_texts.h"
 #include "ctl/exit_codes.h"
+#include "ctl/stop_signals.h"
 #include "ctl/upgrade_run.h"
 
 #include <QElapsedTimer>
@@ -64,6 +66,14 @@ int RunUpgrade(CtlSession& session, const CtlCommandLine& line) {
     if (const int started = session.Start(); started != kExitDone) {
         return started;
     }
+    // Ctrl+C or a SIGTERM stops the rollout where it stands, like "Cancel" in the window, and
+    // still says what became of every device.
+    bool interrupted = false;
+    const StopSignals stopSignals([&session, &interrupted] {
+        interrupted = true;
+        session.Core().Tftp().Cancel();
+        session.Finish();
+    });
     if (const int sent = session.Discover(line.waitSeconds * 1000); sent != kExitDone) {
         return sent;
     }
@@ -87,9 +97,9 @@ int RunUpgrade(CtlSession& session, const CtlCommandLine& line) {
     bool stopped = false;
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
         DeviceOutcome& outcome = outcomes[i];
-        if (stopped) {
+        if (stopped || interrupted) {
             outcome.result = texts::kResultSkipped;
-            outcome.reason = texts::kStoppedAfterFailure;
+            outcome.reason = interrupted ? texts::kInterrupted : texts::kStoppedAfterFailure;
             continue;
         }
         QElapsedTimer clock;
@@ -105,10 +115,15 @@ int RunUpgrade(CtlSession& session, const CtlCommandLine& line) {
             }
         }
         UpgradeResult result;
-        if (row) {
+        if (interrupted) {
+            result.reason = texts::kInterrupted;
+        } else if (row) {
             result = UpgradeDevice(session, *row, *password, line.image, outcome.device);
         } else {
             result.reason = QString(texts::kDidNotAnswer).arg(outcome.device);
+        }
+        if (interrupted && !result.ok) {
+            result.reason = texts::kInterrupted;
         }
         outcome.result = result.ok ? texts::kResultOk : texts::kResultFailed;
         outcome.reason = result.reason;

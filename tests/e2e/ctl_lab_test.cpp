@@ -400,6 +400,29 @@ TEST_F(CtlInTheLab, BadInputEndsWithItsStatusAndChangesNothing) {
         << held.err.toStdString();
 }
 
+TEST_F(CtlInTheLab, CtrlCStopsARolloutAndStillSaysWhatBecameOfEachDevice) {
+    const QString image = Image(QStringLiteral("stopped.hex"), 16 * 1024);
+    const QByteArray before = StoredImage(1);
+    QProcess* upgrade = Start({QStringLiteral("upgrade"), QStringLiteral("--json"),
+                               QStringLiteral("--image"), image, Ip(0), Ip(1)},
+                              {QStringLiteral("FENWICK_PASSWORD=admin")});
+    upgrade->closeWriteChannel();
+    // Past the discovery, somewhere in the first device's upgrade.
+    QThread::msleep(3000);
+    kill(static_cast<pid_t>(upgrade->processId()), SIGINT);
+    ASSERT_TRUE(upgrade->waitForFinished(10000)) << "Ctrl+C did not stop it";
+    EXPECT_EQ(upgrade->exitStatus(), QProcess::NormalExit) << "it died instead of ending";
+    EXPECT_EQ(upgrade->exitCode(), 1);
+    const QJsonArray results = JsonArray(QString::fromUtf8(upgrade->readAllStandardOutput()));
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_EQ(results[0].toObject()[QStringLiteral("result")].toString(), QStringLiteral("failed"));
+    EXPECT_EQ(results[0].toObject()[QStringLiteral("reason")].toString(),
+              QStringLiteral("interrupted"));
+    EXPECT_EQ(results[1].toObject()[QStringLiteral("result")].toString(),
+              QStringLiteral("skipped"));
+    EXPECT_EQ(StoredImage(1), before) << "nothing went to the device after the stop";
+}
+
 // Last: it leaves a switch restarting and the manager's link without its route.
 TEST_F(CtlInTheLab, AnUpgradeNotConfirmedFailsAndNeverHangs) {
     const QString image = Image(QStringLiteral("late.hex"), 8 * 1024);

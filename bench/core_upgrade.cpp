@@ -77,7 +77,8 @@ public:
         if (stopped_) {
             return; // stopped before it began
         }
-        QTimer::singleShot(milliseconds, &loop_, &QEventLoop::quit);
+        // Precise, as fenwickctl's waits are: the two must wait alike to be compared.
+        QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop_, &QEventLoop::quit);
         loop_.exec();
     }
     void Stop() {

@@ -22,13 +22,18 @@ std::optional<std::vector<DeviceArgument>> ReadDevices(const QStringList& texts)
     return devices;
 }
 
+int StartAndDiscover(CtlSession& session, int waitMilliseconds) {
+    if (const int started = session.Start(); started != kExitDone) {
+        return started;
+    }
+    return session.Discover(waitMilliseconds);
+}
+
 FoundDevice StartAndFindDevice(CtlSession& session, const DeviceArgument& device,
                                const QString& typed, int waitMilliseconds) {
-    if (const int started = session.Start(); started != kExitDone) {
-        return {std::nullopt, started};
-    }
-    if (const int sent = session.Discover(waitMilliseconds); sent != kExitDone) {
-        return {std::nullopt, sent};
+    if (const int discovered = StartAndDiscover(session, waitMilliseconds);
+        discovered != kExitDone) {
+        return {std::nullopt, discovered};
     }
     const std::optional<int> row = session.FindDiscovered(device);
     if (!row) {

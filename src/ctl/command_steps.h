@@ -23,6 +23,10 @@ struct FoundDevice {
     int exitCode = 0;
 };
 
+// The session started and one discovery with its answers of `waitMilliseconds`: kExitDone, or
+// the exit status that ends the command (said why).
+int StartAndDiscover(CtlSession& session, int waitMilliseconds);
+
 // The session started, one discovery, then the Discovery List row of `device` (`typed` names
 // it to the operator).
 FoundDevice StartAndFindDevice(CtlSession& session, const DeviceArgument& device,
@@ -42,7 +46,7 @@ bool ChooseForSetting(CtlSession& session, int row, const QString& typed, Settin
 // error reply (whose text has been said), on silence, or when it could not be sent.
 int SetResult(CtlSession& session, SetOutcome outcome);
 
-// How long a set request is given, and a discovery that looks for one device.
+// How long a device is given to answer a set request.
 inline constexpr int kSetAnswerMilliseconds = 5000;
 
 } // namespace fenwick::ctl

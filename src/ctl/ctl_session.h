@@ -40,7 +40,6 @@ public:
     int Start(ManagerCore::MonitorListUse use = ManagerCore::MonitorListUse::Leave);
 
     ManagerCore& Core() { return core_; }
-    ProgramState& State() { return *state_; }
     ScriptPrompts& Prompts() { return prompts_; }
 
     // Every box is written to standard error as it is shown; `look` also sees each one (a

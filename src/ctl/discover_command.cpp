@@ -10,11 +10,9 @@
 namespace fenwick::ctl {
 
 int RunDiscover(CtlSession& session, const CtlCommandLine& line) {
-    if (const int started = session.Start(); started != kExitDone) {
-        return started;
-    }
-    if (const int sent = session.Discover(line.waitSeconds * 1000); sent != kExitDone) {
-        return sent;
+    if (const int discovered = StartAndDiscover(session, line.waitSeconds * 1000);
+        discovered != kExitDone) {
+        return discovered;
     }
     std::vector<DeviceReport> reports;
     const ListViewModel& list = session.Core().DiscoveryList();

@@ -78,25 +78,21 @@ int RunUpgrade(CtlSession& session, const CtlCommandLine& line) {
         return sent;
     }
 
-    // Each device is known by its MAC address from here on: an upgrade may change nothing of
-    // it, but the confirmation's discovery refills the list the rows come from.
+    // Each device is known by its MAC address from here on (empty: it did not answer): an
+    // upgrade may change nothing of it, but the confirmation's discovery refills the list the
+    // rows come from.
     std::vector<DeviceOutcome> outcomes;
-    std::vector<std::optional<DeviceArgument>> byMac;
     for (std::size_t i = 0; i < devices->size(); ++i) {
         DeviceOutcome outcome{line.devices[static_cast<qsizetype>(i)], {}, {}, {}, {}, 0};
-        std::optional<DeviceArgument> mac;
         if (const std::optional<int> row = session.FindDiscovered((*devices)[i])) {
             outcome.mac = session.Core().DiscoveryList().Text(*row, kMacColumn);
             outcome.ip = session.Core().DiscoveryList().Text(*row, kIpColumn);
-            mac = DeviceArgument{DeviceArgument::Kind::Mac, outcome.mac.toStdString(), 0};
         }
         outcomes.push_back(outcome);
-        byMac.push_back(mac);
     }
 
     bool stopped = false;
-    for (std::size_t i = 0; i < outcomes.size(); ++i) {
-        DeviceOutcome& outcome = outcomes[i];
+    for (DeviceOutcome& outcome : outcomes) {
         if (stopped || interrupted) {
             outcome.result = texts::kResultSkipped;
             outcome.reason = interrupted ? texts::kInterrupted : texts::kStoppedAfterFailure;
@@ -105,19 +101,18 @@ int RunUpgrade(CtlSession& session, const CtlCommandLine& line) {
         QElapsedTimer clock;
         clock.start();
         std::optional<int> row;
-        if (byMac[i]) {
-            row = session.FindDiscovered(*byMac[i]);
+        if (!outcome.mac.isEmpty()) {
+            const DeviceArgument mac{DeviceArgument::Kind::Mac, outcome.mac.toStdString(), 0};
+            row = session.FindDiscovered(mac);
             if (!row) { // not in the list the last confirmation left: look once more
                 if (const int sent = session.Discover(line.waitSeconds * 1000); sent != kExitDone) {
                     return sent;
                 }
-                row = session.FindDiscovered(*byMac[i]);
+                row = session.FindDiscovered(mac);
             }
         }
         UpgradeResult result;
-        if (interrupted) {
-            result.reason = texts::kInterrupted;
-        } else if (row) {
+        if (row && !interrupted) {
             result = UpgradeDevice(session, *row, *password, line.image, outcome.device);
         } else {
             result.reason = QString(texts::kDidNotAnswer).arg(outcome.device);
